@@ -1,0 +1,56 @@
+// The one failure currency of the runtime: a run-time error number with its
+// description and the call that failed. Runtime services and component calls
+// throw it; the runtime catches it where an action returns and reports it.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace rt {
+
+// Error numbers the runtime raises. The values follow the numbering that
+// users of this kind of program know from its error reports.
+enum class ErrorNumber : std::int32_t {
+  InvalidProcedureCall = 5,
+  Overflow = 6,
+  OutOfMemory = 7,
+  TypeMismatch = 13,
+  FileNotFound = 53,
+  PermissionDenied = 70,
+  PathFileAccessError = 75,
+  PathNotFound = 76,
+  CannotCreateObject = 429,
+  MethodNotSupported = 438,
+  ArgumentNotOptional = 449,
+};
+
+class RuntimeError : public std::runtime_error {
+ public:
+  // failedCall names the operation that failed, e.g. "CreateProcessW".
+  RuntimeError(ErrorNumber number, std::string failedCall);
+
+  ErrorNumber number() const noexcept { return number_; }
+  // The description shown in the error report (the product's locale).
+  const std::wstring& description() const noexcept { return description_; }
+  const std::string& failedCall() const noexcept { return failedCall_; }
+
+ private:
+  ErrorNumber number_;
+  std::wstring description_;
+  std::string failedCall_;
+};
+
+// Description of a run-time error number in the product's locale (Chinese,
+// PRC); an unknown number gets a generic description.
+std::wstring DescribeError(ErrorNumber number);
+
+// The body of the error report: heading line with the number, a blank line,
+// then the description.
+std::wstring FormatErrorReport(ErrorNumber number);
+
+// Maps a Win32 error code (GetLastError) from a file or process operation to
+// the run-time error number a user should see.
+ErrorNumber ErrorNumberFromSystemError(std::uint32_t systemError);
+
+}  // namespace rt

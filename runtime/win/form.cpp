@@ -1,0 +1,321 @@
+#include "runtime/win/form.h"
+
+#include <algorithm>
+
+#include "runtime/win/picture_box.h"
+#include "runtime/win/picture_button.h"
+#include "runtime/win/program.h"
+#include "runtime/win/win_error.h"
+
+namespace rt {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"RtForm";
+// Control identifiers start above IDOK and IDCANCEL, which the system's
+// dialog handling sends for Enter and Escape.
+constexpr int kFirstControlId = 100;
+
+struct FrameStyles {
+  DWORD style;
+  DWORD exStyle;
+};
+
+FrameStyles StylesOf(const WindowDescription& d) {
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_WINDOWEDGE;
+  if (d.controlBox) style |= WS_SYSMENU;
+  switch (d.frameStyle) {
+    case FrameStyle::FixedSingle:
+      if (d.minButton) style |= WS_MINIMIZEBOX;
+      if (d.maxButton) style |= WS_MAXIMIZEBOX;
+      break;
+    case FrameStyle::FixedDialog:
+      exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case FrameStyle::FixedToolWindow:
+      exStyle |= WS_EX_TOOLWINDOW;
+      break;
+  }
+  return {style, exStyle};
+}
+
+RECT PixelRectToRect(const PixelRect& r) {
+  return {r.left, r.top, r.left + r.width, r.top + r.height};
+}
+
+HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+}  // namespace
+
+void RegisterFormClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &Form::WindowProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kFormClass;
+  Check(::RegisterClassExW(&wc), "RegisterClassExW");
+}
+
+Form* Form::FromWindow(HWND hwnd) {
+  const HWND root = ::GetAncestor(hwnd, GA_ROOT);
+  wchar_t className[16] = {};
+  if (!root || !::GetClassNameW(root, className, 16) || std::wstring_view(className) != kFormClass) {
+    return nullptr;
+  }
+  return reinterpret_cast<Form*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+}
+
+void Form::Load() {
+  if (IsLoaded()) return;
+  try {
+    CreateFrame();
+    CreateControls(description_.controls, hwnd_);
+  } catch (...) {
+    Unload();
+    throw;
+  }
+  NoteFormLoaded(*this);
+  OnLoad();
+}
+
+void Form::Show() {
+  Load();
+  if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
+  if (!::IsWindowVisible(hwnd_)) ::ShowWindow(hwnd_, SW_SHOW);
+  ::SetForegroundWindow(hwnd_);
+  ::BringWindowToTop(hwnd_);
+}
+
+void Form::Unload() {
+  if (hwnd_) Check(::DestroyWindow(hwnd_), "DestroyWindow");
+}
+
+Component& Form::FindComponent(std::wstring_view name) {
+  for (LiveControl& control : controls_) {
+    if (control.description->name == name && control.component) return *control.component;
+  }
+  throw RuntimeError(ErrorNumber::MethodNotSupported, "FindComponent");
+}
+
+void Form::CreateFrame() {
+  const FrameStyles styles = StylesOf(description_);
+  const int clientWidth = TwipsToPixels(description_.client.width);
+  const int clientHeight = TwipsToPixels(description_.client.height);
+  RECT outer{0, 0, clientWidth, clientHeight};
+  Check(::AdjustWindowRectEx(&outer, styles.style, FALSE, styles.exStyle), "AdjustWindowRectEx");
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  int x = CW_USEDEFAULT;
+  int y = CW_USEDEFAULT;
+  if (description_.startPosition == StartPosition::CenterScreen) {
+    x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  const HWND owner = description_.showInTaskbar ? nullptr : HiddenOwnerWindow();
+  const std::wstring caption(description_.caption);
+  background_ = LoadPicture(description_.background);
+  backBrush_.reset(Check(::CreateSolidBrush(description_.backColor), "CreateSolidBrush"));
+  Check(::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style, x, y, width,
+                          height, owner, nullptr, ::GetModuleHandleW(nullptr), this),
+        "CreateWindowExW");
+
+  // The frame's metrics are the window manager's; make sure the client area
+  // comes out at exactly the described size whatever they are.
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  const int dx = clientWidth - client.right;
+  const int dy = clientHeight - client.bottom;
+  if (dx != 0 || dy != 0) {
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, width + dx, height + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // A dialog frame shows no icon; the other frames show the window's icon.
+  if (description_.icon != 0 && description_.frameStyle != FrameStyle::FixedDialog) {
+    bigIcon_ = LoadIconResource(description_.icon, ::GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadIconResource(description_.icon, ::GetSystemMetrics(SM_CXSMICON));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  }
+}
+
+void Form::CreateControls(std::span<const ControlDescription> controls, HWND parent) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  std::vector<HWND> siblings;
+  for (const ControlDescription& d : controls) {
+    const int id = kFirstControlId + static_cast<int>(controls_.size());
+    const RECT r = PixelRectToRect(ToPixels(d.rect));
+    const std::wstring text(d.text);
+    LiveControl live{&d, nullptr, LoadPicture(d.picture), nullptr};
+    const DWORD shown = d.shown ? WS_VISIBLE : 0;
+    switch (d.kind) {
+      case ControlKind::PictureButton:
+        live.hwnd = Check(::CreateWindowExW(0, kPictureButtonClass, text.c_str(),
+                                            WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS |
+                                                BS_OWNERDRAW | shown,
+                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                            parent, ControlId(id), instance, nullptr),
+                          "CreateWindowExW");
+        break;
+      case ControlKind::PictureBox:
+        live.hwnd = CreatePictureBox(parent, id, r, live.picture.bitmap.get());
+        if (!d.shown) ::ShowWindow(live.hwnd, SW_HIDE);
+        break;
+      case ControlKind::ComponentHost:
+        // The host is a place holder: it takes no clicks or focus, and
+        // shows nothing unless described as shown.
+        live.hwnd = Check(::CreateWindowExW(0, L"STATIC", L"",
+                                            WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS | shown,
+                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                            parent, ControlId(id), instance, nullptr),
+                          "CreateWindowExW");
+        if (!d.component) throw RuntimeError(ErrorNumber::CannotCreateObject, "CreateComponent");
+        live.component = d.component();
+        break;
+    }
+    ::SetWindowTextW(live.hwnd, text.c_str());
+    siblings.push_back(live.hwnd);
+    const HWND box = live.hwnd;
+    controls_.push_back(std::move(live));
+    if (!d.children.empty()) CreateControls(d.children, box);
+  }
+  // Stored order is stacking order: the control stored first lies in front.
+  for (HWND sibling : siblings) {
+    ::SetWindowPos(sibling, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+Form::LiveControl* Form::ControlById(int id) {
+  const int index = id - kFirstControlId;
+  if (index < 0 || index >= static_cast<int>(controls_.size())) return nullptr;
+  return &controls_[index];
+}
+
+std::vector<HWND> Form::FocusOrder() const {
+  std::vector<const LiveControl*> focusable;
+  for (const LiveControl& c : controls_) {
+    if (c.description->kind == ControlKind::PictureButton && ::IsWindowVisible(c.hwnd) &&
+        ::IsWindowEnabled(c.hwnd)) {
+      focusable.push_back(&c);
+    }
+  }
+  std::stable_sort(focusable.begin(), focusable.end(), [](const LiveControl* a, const LiveControl* b) {
+    return a->description->tabIndex < b->description->tabIndex;
+  });
+  std::vector<HWND> order;
+  for (const LiveControl* c : focusable) order.push_back(c->hwnd);
+  return order;
+}
+
+void Form::MoveFocus(HWND from, bool forward) {
+  const std::vector<HWND> order = FocusOrder();
+  if (order.empty()) return;
+  const auto at = std::find(order.begin(), order.end(), from);
+  std::size_t next = 0;
+  if (at != order.end()) {
+    const std::size_t i = static_cast<std::size_t>(at - order.begin());
+    next = forward ? (i + 1) % order.size() : (i + order.size() - 1) % order.size();
+  }
+  ::SetFocus(order[next]);
+}
+
+void Form::Paint(HDC dc) {
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  DrawBitmap(dc, background_.bitmap.get(), 0, 0);
+  // Client area the picture does not cover shows the background colour.
+  const RECT right{background_.size.cx, 0, client.right, client.bottom};
+  const RECT below{0, background_.size.cy, background_.size.cx, client.bottom};
+  if (right.left < right.right) ::FillRect(dc, &right, backBrush_.get());
+  if (below.top < below.bottom) ::FillRect(dc, &below, backBrush_.get());
+}
+
+void Form::OnCommand(int id, int code) {
+  LiveControl* control = ControlById(id);
+  if (!control || code != BN_CLICKED || control->description->kind != ControlKind::PictureButton) {
+    return;
+  }
+  // The description outlives the window, so the name stays valid even when
+  // the action unloads this window.
+  const std::wstring_view name = control->description->name;
+  RunAction([this, name] { OnClick(name); });
+}
+
+void Form::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (LiveControl* control = ControlById(static_cast<int>(item.CtlID))) {
+    DrawPictureButton(item, control->picture.bitmap.get());
+  }
+}
+
+void Form::OnActivate(bool active) {
+  if (!active) {
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+    return;
+  }
+  if (lastFocus_ && ::IsChild(hwnd_, lastFocus_) && ::IsWindowVisible(lastFocus_)) {
+    ::SetFocus(lastFocus_);
+    return;
+  }
+  const std::vector<HWND> order = FocusOrder();
+  if (!order.empty()) ::SetFocus(order.front());
+}
+
+void Form::OnNcDestroy() {
+  hwnd_ = nullptr;
+  lastFocus_ = nullptr;
+  controls_.clear();  // releases hosted components with their window
+  background_ = Picture{};
+  bigIcon_.reset();
+  smallIcon_.reset();
+  backBrush_.reset();
+  NoteFormUnloaded(*this);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    form->OnNcDestroy();
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PaintScope paint(hwnd_);
+      Paint(paint.dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_COMMAND:
+      if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_CLOSE:
+      // The close box unloads the window; the program ends with its last one.
+      ::DestroyWindow(hwnd_);
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+}  // namespace rt

@@ -1,0 +1,122 @@
+#include "runtime/win/program.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/core/app_path.h"
+#include "runtime/win/form.h"
+#include "runtime/win/picture_box.h"
+#include "runtime/win/picture_button.h"
+#include "runtime/win/win_error.h"
+
+namespace rt {
+namespace {
+
+struct ProgramState {
+  ProjectDescriptor project;
+  HWND hiddenOwner = nullptr;
+  std::vector<Form*> loaded;  // borrowed: instances live until the process ends
+  bool actionRunning = false;
+  bool ending = false;
+};
+
+ProgramState& State() {
+  static ProgramState state;
+  return state;
+}
+
+constexpr wchar_t kOwnerClass[] = L"RtHiddenOwner";
+
+void RegisterOwnerClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kOwnerClass;
+  Check(::RegisterClassExW(&wc), "RegisterClassExW");
+}
+
+void UnloadAll() {
+  // Unloading removes the form from the list, so take a copy first.
+  const std::vector<Form*> loaded = State().loaded;
+  for (Form* form : loaded) form->Unload();
+}
+
+}  // namespace
+
+int RunProgram(const ProjectDescriptor& project, Form& startup) {
+  State().project = project;
+  try {
+    RegisterOwnerClass();
+    RegisterFormClass();
+    RegisterPictureButtonClass();
+    RegisterPictureBoxClass();
+    State().hiddenOwner = Check(
+        ::CreateWindowExW(0, kOwnerClass, project.title.data(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                          nullptr, ::GetModuleHandleW(nullptr), nullptr),
+        "CreateWindowExW");
+    startup.Show();
+  } catch (const RuntimeError& error) {
+    ReportErrorAndEnd(error);
+  }
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void EndProgram(UINT exitCode) {
+  State().ending = true;
+  UnloadAll();
+  ::ExitProcess(exitCode);
+}
+
+void ReportErrorAndEnd(const RuntimeError& error) {
+  ProgramState& state = State();
+  state.ending = true;
+  ::OutputDebugStringA(error.what());
+  const std::wstring title(state.project.title);
+  ::MessageBoxW(nullptr, FormatErrorReport(error.number()).c_str(), title.c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  EndProgram(static_cast<UINT>(error.number()));
+}
+
+std::wstring ApplicationFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) ThrowLastError("GetModuleFileNameW");
+    if (length < path.size()) {
+      path.resize(length);
+      return FolderOfModule(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+HWND HiddenOwnerWindow() { return State().hiddenOwner; }
+
+void NoteFormLoaded(Form& form) { State().loaded.push_back(&form); }
+
+void NoteFormUnloaded(Form& form) {
+  std::vector<Form*>& loaded = State().loaded;
+  loaded.erase(std::remove(loaded.begin(), loaded.end(), &form), loaded.end());
+  if (loaded.empty()) ::PostQuitMessage(0);
+}
+
+namespace detail {
+
+bool BeginAction() {
+  ProgramState& state = State();
+  if (state.actionRunning || state.ending) return false;
+  state.actionRunning = true;
+  return true;
+}
+
+void EndAction() { State().actionRunning = false; }
+
+}  // namespace detail
+}  // namespace rt

@@ -1,0 +1,71 @@
+// Start-up, the event loop, program end and the runtime services that
+// actions use. One program runs per process, on one thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "runtime/core/program_start.h"
+#include "runtime/core/runtime_error.h"
+
+namespace rt {
+
+class Form;
+
+struct ProjectDescriptor {
+  std::wstring_view title;  // captions the run-time error report
+};
+
+// Registers the runtime's window classes, loads and shows `startup` and runs
+// the event loop until the last loaded window is unloaded. Returns the exit
+// code. A run-time error during start-up is reported and ends the program.
+int RunProgram(const ProjectDescriptor& project, Form& startup);
+
+// Closes every loaded window at once (releasing their components) and ends
+// the process; nothing runs after it.
+[[noreturn]] void EndProgram(UINT exitCode = 0);
+
+// Shows the standard run-time error report, captioned with the program's
+// title, then ends the program with the error number as its exit code.
+[[noreturn]] void ReportErrorAndEnd(const RuntimeError& error);
+
+// Folder of the running executable (trailing separator only at a drive root).
+std::wstring ApplicationFolder();
+
+// Starts the program at `path` as a separate process with `showState` as its
+// initial show state, no working folder (it inherits ours) and no wait. A name
+// without extension gets ".exe". Throws RuntimeError when it cannot start.
+StartOutcome StartProgram(std::wstring_view path, int showState);
+
+// The runtime's hidden top-level window. Windows kept out of the taskbar are
+// owned by it, so that none of the program's own windows owns them.
+HWND HiddenOwnerWindow();
+
+// Bookkeeping of loaded windows, kept by Form.
+void NoteFormLoaded(Form& form);
+void NoteFormUnloaded(Form& form);
+
+// Runs an action of `form`: one at a time, never after the program started
+// ending; a run-time error leaving the action is reported and ends the program.
+template <class Action>
+void RunAction(Action&& action);
+
+namespace detail {
+bool BeginAction();
+void EndAction();
+}  // namespace detail
+
+template <class Action>
+void RunAction(Action&& action) {
+  if (!detail::BeginAction()) return;
+  try {
+    action();
+  } catch (const RuntimeError& error) {
+    ReportErrorAndEnd(error);
+  }
+  detail::EndAction();
+}
+
+}  // namespace rt

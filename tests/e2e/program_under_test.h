@@ -1,0 +1,32 @@
+// A program under test, started as a separate process. The destructor ends
+// it if the test left it running, so that one test never leaks into the next.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+class ProgramUnderTest {
+ public:
+  // Starts `path` with `currentFolder` as its current folder.
+  ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder);
+  ~ProgramUnderTest();
+  ProgramUnderTest(const ProgramUnderTest&) = delete;
+  ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+  DWORD pid() const { return pid_; }
+  // Waits up to `timeoutMs` for a visible top-level window of the program
+  // whose class is `className`; null when none appears.
+  HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 15000) const;
+  bool WaitForExit(DWORD timeoutMs = 10000) const;
+  bool IsRunning() const;
+  DWORD ExitCode() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+}  // namespace e2e

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need,
+# when any is missing. Needs root (apt-get).
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ libgtest-dev googletest   # native build and unit tests
+  g++-mingw-w64-x86-64-posix                      # the Windows programs
+  wine64 xvfb xauth x11-apps imagemagick          # running them, screenshots
+  lame sox                                        # test music
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root to install packages" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Runs the end-to-end test program of a win64 build tree under Wine.
+#
+# Prepares a fresh Wine prefix for this run inside the build tree, starts
+# Xvfb when there is no display, maps E:\ and F:\ to empty test folders,
+# points ALSA at a file sink through this run's own HOME/.asoundrc (what the
+# programs play lands in capture.raw), and runs the tests inside a Wine
+# virtual desktop so that window frames are drawn as on Windows. Cleans up
+# only what it started. Extra arguments go to the test program
+# (e.g. --gtest_filter=Launcher*).
+#
+# usage: tools/run-e2e.sh BUILD_DIR [test program arguments...]
+set -euo pipefail
+
+build_dir=$(cd "${1:?usage: run-e2e.sh BUILD_DIR [args...]}" && pwd)
+shift
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+tests_exe="$build_dir/tests/e2e/e2e_tests.exe"
+[ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 preset first" >&2; exit 2; }
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+run_dir="$build_dir/e2e-run"
+
+export WINEPREFIX="$run_dir/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export HOME="$run_dir/home"
+
+xvfb_pid=""
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+rm -rf "$run_dir"
+mkdir -p "$HOME" "$run_dir/drive-e" "$run_dir/drive-f"
+
+cat > "$HOME/.asoundrc" <<ASOUND
+pcm.!default {
+  type plug
+  slave { pcm "capture_file"; format S16_LE; rate 44100; channels 2 }
+}
+pcm.capture_file {
+  type file
+  slave.pcm "null"
+  file "|cat >> $run_dir/capture.raw"
+  format "raw"
+}
+ASOUND
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec {display_fd}<> <(:)
+  Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display_number <&"$display_fd" || { echo "run-e2e: Xvfb did not start" >&2; exit 2; }
+  export DISPLAY=":$display_number"
+fi
+
+echo "run-e2e: preparing a Wine prefix in $WINEPREFIX"
+"$wine" wineboot -i >/dev/null 2>&1
+"$wineserver" -w
+ln -sfn "$run_dir/drive-e" "$WINEPREFIX/dosdevices/e:"
+ln -sfn "$run_dir/drive-f" "$WINEPREFIX/dosdevices/f:"
+
+to_windows() { printf 'Z:%s' "${1//\//\\}"; }
+export E2E_BUILD_DIR=$(to_windows "$build_dir")
+export E2E_SOURCE_DIR=$(to_windows "$source_dir")
+export E2E_RECORD_FILE=$(to_windows "$run_dir/records.txt")
+export E2E_RESULT_FILE=$(to_windows "$run_dir/result.txt")
+export E2E_CAPTURE_FILE=$(to_windows "$run_dir/capture.raw")
+
+echo "run-e2e: running the tests in a Wine virtual desktop"
+"$wine" explorer /desktop=e2e,1024x768 "$(to_windows "$tests_exe")" "$@" || true
+"$wineserver" -w
+
+result=$(tr -d "\r\n " < "$run_dir/result.txt" 2>/dev/null || echo "missing")
+if [ "$result" != "0" ]; then
+  echo "run-e2e: the end-to-end tests failed (result: $result)" >&2
+  exit 1
+fi
+echo "run-e2e: all end-to-end tests passed"
