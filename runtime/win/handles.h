@@ -52,6 +52,14 @@ using UniqueIcon = UniqueHandle<HICON, NullIsInvalid<HICON, DestroyIconHandle>>;
 using UniqueMemoryDc = UniqueHandle<HDC, NullIsInvalid<HDC, DeleteMemoryDc>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, NullIsInvalid<HANDLE, CloseKernelHandle>>;
 
+// File handles signal failure with INVALID_HANDLE_VALUE rather than null.
+struct FileHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
+
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintScope {
  public:

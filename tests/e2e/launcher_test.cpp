@@ -64,6 +64,7 @@ std::vector<Record> WaitForRecords(std::size_t count, DWORD timeoutMs = 10000) {
 class LauncherTest : public testing::Test {
  protected:
   void SetUp() override {
+    launcher_.reset();
     EmptyFolder(kDiscRoot);
     EmptyFolder(kOtherDrive);
     ClearRecords();

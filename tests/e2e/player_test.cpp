@@ -1,0 +1,352 @@
+// Velk.exe driven end to end from the root of drive E: its two windows as
+// described, the tone each button plays (captured from the sound device),
+// Stop, About, the close boxes and Exit.
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/bitmap_file.h"
+#include "tests/e2e/fixture_paths.h"
+#include "tests/e2e/program_under_test.h"
+#include "tests/e2e/sound_capture.h"
+#include "tests/e2e/window_probe.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"RtForm";
+const std::wstring kDiscRoot = L"E:\\";
+// The tone of music1.mp3 .. music5.mp3, as made by make-tones.sh.
+constexpr std::array<double, 5> kTones = {300, 450, 600, 800, 1000};
+constexpr std::size_t kAnalysisWindow = 8192;
+constexpr double kSilenceRms = 50.0;
+
+struct ButtonSpec {
+  const wchar_t* text;
+  const wchar_t* face;
+  int left, top;  // client pixels
+};
+const ButtonSpec kButtons[] = {
+    {L"朝元歌", L"assets\\mp3play\\command1.bmp", 16, 8},
+    {L"梅花三弄", L"assets\\mp3play\\command2.bmp", 96, 8},
+    {L"寒鴉戲水", L"assets\\mp3play\\command3.bmp", 176, 8},
+    {L"陽春白雪", L"assets\\mp3play\\command4.bmp", 256, 8},
+    {L"行街", L"assets\\mp3play\\command5.bmp", 16, 48},
+    {L"停止", L"assets\\mp3play\\command6.bmp", 96, 48},
+    {L"關于", L"assets\\mp3play\\command7.bmp", 176, 48},
+    {L"退出", L"assets\\mp3play\\command8.bmp", 256, 48},
+};
+const std::wstring kStop = L"停止";
+const std::wstring kAbout = L"關于";
+const std::wstring kExit = L"退出";
+
+// Pixels of the title bar's icon area that are grey (red, green and blue
+// close together), as the compact-disc icon is and the blue title bar and
+// its white text are not.
+int TitleBarIconPixels(HWND window) {
+  // The caption strip just above the client area, inside the side borders.
+  const RECT client = ClientRectOnScreen(window);
+  const int captionTop = client.top - ::GetSystemMetrics(SM_CYCAPTION) + 1;
+  int grey = 0;
+  for (int y = captionTop; y < client.top - 1; ++y) {
+    for (int x = client.left; x < client.left + 20; ++x) {
+      const COLORREF c = ScreenPixel(x, y);
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      const int spread = std::max({r, g, b}) - std::min({r, g, b});
+      if (spread < 24 && r > 40 && r < 235) ++grey;
+    }
+  }
+  return grey;
+}
+
+HWND WindowWithCaption(DWORD pid, const std::wstring& caption) {
+  for (HWND hwnd : TopLevelWindows(pid, kFormClass)) {
+    if (TextOf(hwnd) == caption) return hwnd;
+  }
+  return nullptr;
+}
+
+class PlayerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    velk_.reset();
+    EmptyFolder(kDiscRoot);
+    CopyFileTo(BuiltFile(L"player\\Velk.exe"), kDiscRoot + L"Velk.exe");
+    for (int k = 1; k <= 5; ++k) {
+      const std::wstring name = L"music" + std::to_wstring(k) + L".mp3";
+      CopyFileTo(BuiltFile(L"tests\\e2e\\music\\" + name), kDiscRoot + name);
+    }
+  }
+
+  HWND Start() {
+    velk_ = std::make_unique<ProgramUnderTest>(kDiscRoot + L"Velk.exe", kDiscRoot);
+    HWND player = nullptr;
+    WaitUntil([&] { return (player = WindowWithCaption(velk_->pid(), L"Music")) != nullptr; },
+              15000);
+    ::Sleep(300);  // let the first paint reach the screen
+    return player;
+  }
+
+  HWND About() const { return WindowWithCaption(velk_->pid(), L"VOLN"); }
+
+  // Clicks `button` and returns the index of the tone that then sounds, or
+  // -1 when nothing but silence arrives.
+  int ToneAfterClicking(HWND button) {
+    const std::uint64_t mark = CaptureMark();
+    PostClick(button);
+    std::vector<float> sound;
+    WaitUntil([&] {
+      sound = LastSound(CapturedSince(mark), kAnalysisWindow);
+      return sound.size() >= kAnalysisWindow;
+    }, 8000);
+    if (sound.size() < kAnalysisWindow || Rms(sound) < kSilenceRms) return -1;
+    return static_cast<int>(StrongestFrequency(sound, kTones));
+  }
+
+  // True when, after a settling pause, the capture stays silent.
+  static bool StaysSilent() {
+    ::Sleep(500);
+    const std::uint64_t mark = CaptureMark();
+    ::Sleep(1000);
+    return Rms(CapturedSince(mark)) < kSilenceRms;
+  }
+
+  // True while the window answers messages promptly.
+  static bool Responsive(HWND hwnd) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+  }
+
+  HWND Button(HWND player, const std::wstring& text) {
+    const HWND button = ChildByText(player, text);
+    EXPECT_NE(button, nullptr) << "no button reads " << ToUtf8(text);
+    return button;
+  }
+
+  std::unique_ptr<ProgramUnderTest> velk_;
+};
+
+TEST_F(PlayerTest, WindowIsAFixedSingleWindowInTheTaskbar) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  const LONG style = ::GetWindowLongW(player, GWL_STYLE);
+  const LONG exStyle = ::GetWindowLongW(player, GWL_EXSTYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_FALSE(exStyle & (WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME));
+  EXPECT_EQ(::GetWindow(player, GW_OWNER), nullptr) << "unowned, so in the taskbar";
+  EXPECT_GE(TitleBarIconPixels(player), 10) << "the compact-disc icon in the title bar";
+
+  const RECT client = ClientRectOnScreen(player);
+  EXPECT_EQ(Width(client), 338);
+  EXPECT_EQ(Height(client), 79);
+
+  for (const ButtonSpec& spec : kButtons) {
+    const HWND button = Button(player, spec.text);
+    ASSERT_NE(button, nullptr);
+    const RECT r = ClientRectIn(button, player);
+    EXPECT_EQ(r.left, spec.left) << ToUtf8(spec.text);
+    EXPECT_EQ(r.top, spec.top) << ToUtf8(spec.text);
+    EXPECT_EQ(Width(r), 65) << ToUtf8(spec.text);
+    EXPECT_EQ(Height(r), 20) << ToUtf8(spec.text);
+  }
+  // Stored order is stacking order: Command8 first; the component's host
+  // comes last and is never shown.
+  const std::vector<HWND> children = ChildWindows(player);
+  ASSERT_EQ(children.size(), 9u);
+  EXPECT_EQ(TextOf(children.front()), kExit);
+  EXPECT_FALSE(::IsWindowVisible(children.back())) << "the player host is hidden";
+  EXPECT_EQ(FocusedWindow(player), Button(player, L"朝元歌")) << "first focus";
+
+  // Keyboard order follows the tab indices, not the stacking order.
+  PressKey(player, VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(player) == Button(player, L"梅花三弄"); }, 2000));
+  PressKey(player, VK_TAB, true);
+  PressKey(player, VK_TAB, true);
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(player) == Button(player, kExit); }, 2000))
+      << "Shift+Tab from the first button wraps to the last";
+}
+
+TEST_F(PlayerTest, DrawsBackgroundAndFaces) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  const COLORREF blue = RGB(0x47, 0x7A, 0xCB);
+  for (POINT p : {POINT{0, 0}, POINT{8, 40}, POINT{337, 78}, POINT{90, 30}, POINT{330, 4}}) {
+    EXPECT_EQ(ClientPixel(player, p.x, p.y), blue) << "background at " << p.x << "," << p.y;
+  }
+  // Each 60x15 face sits whole inside its 65x20 button's frame, at (2, 2).
+  for (const ButtonSpec& spec : kButtons) {
+    const BitmapFile face(SourceFile(spec.face));
+    ASSERT_EQ(face.width(), 60);
+    ASSERT_EQ(face.height(), 15);
+    const HWND button = Button(player, spec.text);
+    const bool focused = std::wstring(spec.text) == L"朝元歌";
+    for (int fy = 0; fy < 15; ++fy) {
+      for (int fx = 0; fx < 60; fx += 2) {
+        if (focused && (fx == 1 || fx == 59 || fy == 1 || fy == 14)) continue;  // focus marker
+        ASSERT_EQ(ClientPixel(button, 2 + fx, 2 + fy), face.Pixel(fx, fy))
+            << ToUtf8(spec.text) << " face pixel " << fx << "," << fy;
+      }
+    }
+  }
+}
+
+TEST_F(PlayerTest, EachTrackButtonPlaysItsOwnFile) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_EQ(ToneAfterClicking(Button(player, kButtons[k].text)), k)
+        << "track button " << k + 1;
+  }
+}
+
+TEST_F(PlayerTest, StopSilencesAndIsHarmlessBeforeAnyTrack) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  PostClick(Button(player, kStop));
+  EXPECT_TRUE(StaysSilent());
+  EXPECT_TRUE(Responsive(player));
+  EXPECT_TRUE(TopLevelWindows(velk_->pid(), L"#32770").empty()) << "no error report";
+
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"寒鴉戲水")), 2);
+  PostClick(Button(player, kStop));
+  EXPECT_TRUE(StaysSilent()) << "Stop while playing";
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"寒鴉戲水")), 2) << "plays again after Stop";
+}
+
+TEST_F(PlayerTest, ANewTrackSwitchesTheSoundAndTheSameTrackRestarts) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"朝元歌")), 0);
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"陽春白雪")), 3);
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"陽春白雪")), 3);
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"行街")), 4);
+}
+
+TEST_F(PlayerTest, MissingOrBrokenMusicPlaysNothingAndReportsNothing) {
+  struct Case {
+    const char* what;
+    const wchar_t* file;
+    const char* contents;  // null: the file is absent
+  };
+  const Case cases[] = {
+      {"missing file", L"music2.mp3", nullptr},
+      {"text instead of MP3", L"music2.mp3", "this is not an MP3 stream, only some text\r\n"},
+      {"empty file", L"music2.mp3", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    ::DeleteFileW((kDiscRoot + c.file).c_str());
+    if (c.contents) WriteBytes(kDiscRoot + c.file, c.contents);
+    const HWND player = Start();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(ToneAfterClicking(Button(player, L"梅花三弄")), -1);
+    EXPECT_TRUE(Responsive(player));
+    EXPECT_TRUE(TopLevelWindows(velk_->pid(), L"#32770").empty()) << "no error report";
+    EXPECT_TRUE(velk_->IsRunning());
+    EXPECT_EQ(ToneAfterClicking(Button(player, L"朝元歌")), 0) << "a good track plays after";
+  }
+}
+
+TEST_F(PlayerTest, AboutOpensOneModelessWindowThatCanOpenAgain) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  const HWND aboutButton = Button(player, kAbout);
+  PostClick(aboutButton);
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (about = About()) != nullptr; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == about; }, 2000)) << "activated";
+
+  const LONG exStyle = ::GetWindowLongW(about, GWL_EXSTYLE);
+  EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
+  EXPECT_LT(TitleBarIconPixels(about), 10) << "a dialog frame shows no icon";
+  EXPECT_FALSE(::GetWindowLongW(about, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  const HWND owner = ::GetWindow(about, GW_OWNER);
+  EXPECT_NE(owner, player) << "not owned by the player window";
+  EXPECT_TRUE(owner != nullptr && !::IsWindowVisible(owner)) << "kept out of the taskbar";
+  const RECT client = ClientRectOnScreen(about);
+  EXPECT_EQ(Width(client), 329);
+  EXPECT_EQ(Height(client), 228);
+
+  // The card fills the client area; its last row is clipped.
+  ::Sleep(300);
+  const BitmapFile card(SourceFile(L"assets\\frmabout\\card.bmp"));
+  for (int y = 70; y < 228; y += 11) {
+    for (int x = 0; x < 329; x += 13) {
+      ASSERT_EQ(ClientPixel(about, x, y), card.Pixel(x, y)) << "card at " << x << "," << y;
+    }
+  }
+  // Picture1 (81x57 at 8,8, sunken edge) holds Picture2 at its inner origin;
+  // Picture2's own edge puts the logo at (12,12), clipped by Picture1's
+  // inner area, which ends at row 63: logo rows 0..50 show.
+  const BitmapFile logo(SourceFile(L"assets\\frmabout\\logo.bmp"));
+  for (int ly = 0; ly <= 50; ly += 5) {
+    for (int lx = 0; lx < 73; lx += 6) {
+      ASSERT_EQ(ClientPixel(about, 12 + lx, 12 + ly), logo.Pixel(lx, ly))
+          << "logo at " << lx << "," << ly;
+    }
+  }
+  const HWND picture1 = ::GetWindow(about, GW_CHILD);
+  ASSERT_NE(picture1, nullptr);
+  const RECT box = ClientRectIn(picture1, about);
+  EXPECT_EQ(box.left, 10);
+  EXPECT_EQ(box.top, 10);
+  EXPECT_EQ(Width(box), 77);
+  EXPECT_EQ(Height(box), 53);
+
+  // A second click activates the same window; no second one opens.
+  ::SetForegroundWindow(player);
+  PostClick(aboutButton);
+  EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == about; }, 3000));
+  EXPECT_EQ(TopLevelWindows(velk_->pid(), kFormClass).size(), 2u);
+
+  PostClose(about);
+  ASSERT_TRUE(WaitUntil([&] { return About() == nullptr; }, 3000));
+  EXPECT_TRUE(velk_->IsRunning());
+  PostClick(aboutButton);
+  EXPECT_TRUE(WaitUntil([&] { return About() != nullptr; }, 5000)) << "loads again";
+}
+
+TEST_F(PlayerTest, ClosingThePlayerFirstStopsSoundAndKeepsAboutOpen) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  PostClick(Button(player, kAbout));
+  ASSERT_TRUE(WaitUntil([&] { return About() != nullptr; }, 5000));
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"朝元歌")), 0);
+
+  PostClose(player);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(player); }, 3000));
+  EXPECT_TRUE(StaysSilent()) << "the component goes with its window";
+  EXPECT_TRUE(velk_->IsRunning());
+  const HWND about = About();
+  ASSERT_NE(about, nullptr);
+
+  PostClose(about);
+  ASSERT_TRUE(velk_->WaitForExit()) << "the last window closed ends the program";
+  EXPECT_EQ(velk_->ExitCode(), 0u);
+}
+
+TEST_F(PlayerTest, ExitEndsAtOnceWithEveryWindow) {
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  PostClick(Button(player, kAbout));
+  ASSERT_TRUE(WaitUntil([&] { return About() != nullptr; }, 5000));
+  EXPECT_EQ(ToneAfterClicking(Button(player, L"行街")), 4);
+
+  PostClick(Button(player, kExit));
+  ASSERT_TRUE(velk_->WaitForExit(3000));
+  EXPECT_EQ(velk_->ExitCode(), 0u);
+  EXPECT_TRUE(TopLevelWindows(velk_->pid()).empty());
+  EXPECT_TRUE(StaysSilent());
+}
+
+}  // namespace
+}  // namespace e2e
