@@ -2,7 +2,9 @@
 # Runs the end-to-end test program of a win64 build tree under Wine.
 #
 # Prepares a fresh Wine prefix for this run inside the build tree, starts
-# Xvfb when there is no display, maps E:\ and F:\ to empty test folders,
+# Xvfb when there is no display, maps E:\ and F:\ to empty test folders and
+# CD-ROM drive D:\ to the files of a disc image made by tools/make-disc (the
+# stand-in installer as both editions' installer, the test music),
 # points ALSA at a file sink through this run's own HOME/.asoundrc (what the
 # programs play lands in capture.raw), and runs the tests inside a Wine
 # virtual desktop so that window frames are drawn as on Windows. Cleans up
@@ -18,13 +20,19 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 tests_exe="$build_dir/tests/e2e/e2e_tests.exe"
 [ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 preset first" >&2; exit 2; }
 
+# One run at a time per build tree: every run uses the same run folder.
+exec {lock_fd}> "$build_dir/e2e-run.lock"
+flock "$lock_fd"
+
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 run_dir="$build_dir/e2e-run"
 
 export WINEPREFIX="$run_dir/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# winmm and msacm32 prefer native DLLs, so that a DLL planted beside a
+# program would be taken if the program let the loader search there.
+export WINEDLLOVERRIDES="winmm,msacm32=n,b;mscoree,mshtml="
 export HOME="$run_dir/home"
 
 xvfb_pid=""
@@ -34,7 +42,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-rm -rf "$run_dir"
+if [ -d "$run_dir" ]; then chmod -R u+w "$run_dir"; rm -rf "$run_dir"; fi
 mkdir -p "$HOME" "$run_dir/drive-e" "$run_dir/drive-f"
 
 cat > "$HOME/.asoundrc" <<ASOUND
@@ -63,6 +71,17 @@ echo "run-e2e: preparing a Wine prefix in $WINEPREFIX"
 "$wineserver" -w
 ln -sfn "$run_dir/drive-e" "$WINEPREFIX/dosdevices/e:"
 ln -sfn "$run_dir/drive-f" "$WINEPREFIX/dosdevices/f:"
+
+echo "run-e2e: making a test disc for CD-ROM drive D:"
+mkdir -p "$run_dir/installer"
+cp "$build_dir/tests/e2e/stand_in_installer.exe" "$run_dir/installer/setup.exe"
+"$source_dir/tools/make-disc" --programs "$build_dir" --music "$build_dir/tests/e2e/music" \
+  --simplified-installer "$run_dir/installer" --traditional-installer "$run_dir/installer" \
+  --output "$run_dir/disc" >/dev/null
+xorriso -osirrox on -read_fs norock -indev "$run_dir/disc/disc.iso" -extract / "$run_dir/drive-d" 2>/dev/null
+ln -sfn "$run_dir/drive-d" "$WINEPREFIX/dosdevices/d:"
+"$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+"$wineserver" -w
 
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 export E2E_BUILD_DIR=$(to_windows "$build_dir")

@@ -1,52 +1,114 @@
 #!/usr/bin/env bash
-# The main job: builds the programs, lays out a demo disc and starts
-# SETUP.exe from the root of drive E: under Wine, in a Wine virtual desktop.
-# With a display the window is yours to use. Without one (a server, CI) it
-# runs under Xvfb, takes a screenshot of the launcher and writes it to
-# build/demo-output/.
+# The main job: installs what is missing, builds the programs, makes the demo
+# disc (tools/make-disc), puts the image's files in CD-ROM drive D: of a Wine
+# prefix and starts the product from it in a Wine virtual desktop.
+#
+#   tools/run-product.sh          starts D:\SETUP.exe, the edition launcher
+#   tools/run-product.sh player   starts D:\Velk.exe, the music player
+#
+# With a display the windows are yours to use. Without one (a server, CI) it
+# runs under Xvfb and walks through the product by itself: the launcher, the
+# player playing track 1 for a few seconds, the about window. It writes a
+# picture of each window (launcher.png, player.png, about.png) and the sound
+# of track 1 as played (track1.wav) to build/demo-output/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
+case ${1:-launcher} in
+  launcher) program='SETUP.exe' ;;
+  player) program='Velk.exe' ;;
+  *) echo "usage: $0 [launcher | player]" >&2; exit 2 ;;
+esac
+
 tools/install-deps.sh
-echo "run-product: building the programs"
+echo "run-product: building the programs (build/win64)"
 cmake --preset win64 >/dev/null
-cmake --build --preset win64
+cmake --build --preset win64 -j 2
 
 build_dir="$source_dir/build/win64"
 disc="$source_dir/build/demo-disc"
+cdrom="$source_dir/build/demo-cdrom"
 output="$source_dir/build/demo-output"
-rm -rf "$disc"
-mkdir -p "$disc/setupjt" "$disc/Setupft" "$output"
-cp "$build_dir/launcher/SETUP.exe" "$disc/SETUP.exe"
-cp "$build_dir/tools/demo-installer/demo_installer.exe" "$disc/setupjt/setup.exe"
-cp "$build_dir/tools/demo-installer/demo_installer.exe" "$disc/Setupft/setup.exe"
+tools/make-disc --programs "$build_dir" --output "$disc"
+
+# Drive D: holds the files as read from the image's Joliet tree, read-only
+# like a real disc.
+echo "run-product: reading the image into $cdrom"
+if [ -d "$cdrom" ]; then chmod -R u+w "$cdrom"; rm -rf "$cdrom"; fi
+xorriso -osirrox on -read_fs norock -indev "$disc/disc.iso" -extract / "$cdrom" 2>/dev/null
 
 export WINEPREFIX="$source_dir/build/demo-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
+to_windows() { printf 'Z:%s' "${1//\//\\}"; }
+
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ]; then
+  echo "run-product: no display; starting Xvfb"
+  # This run's own HOME points ALSA at a file sink: what plays lands in
+  # capture.raw (S16LE, 44100 Hz, stereo).
+  export HOME="$source_dir/build/demo-home"
+  mkdir -p "$HOME"
+  rm -rf "$output"
+  mkdir -p "$output"
+  cat > "$HOME/.asoundrc" <<ASOUND
+pcm.!default {
+  type plug
+  slave { pcm "capture_file"; format S16_LE; rate 44100; channels 2 }
+}
+pcm.capture_file {
+  type file
+  slave.pcm "null"
+  file "|cat >> $output/capture.raw"
+  format "raw"
+}
+ASOUND
+  exec {display_fd}<> <(:)
+  Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display_number <&"$display_fd" || { echo "run-product: Xvfb did not start" >&2; exit 2; }
+  export DISPLAY=":$display_number"
+fi
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
 if [ ! -d "$WINEPREFIX" ]; then
-  echo "run-product: preparing a Wine prefix (first run only, about 20 s)"
+  echo "run-product: preparing a Wine prefix in $WINEPREFIX (first run only, about 20 s)"
   "$wine" wineboot -i >/dev/null 2>&1
   "$wineserver" -w
 fi
-ln -sfn "$disc" "$WINEPREFIX/dosdevices/e:"
+echo "run-product: mapping CD-ROM drive D: to $cdrom"
+ln -sfn "$cdrom" "$WINEPREFIX/dosdevices/d:"
+"$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+"$wineserver" -w
 
-if [ -n "${DISPLAY:-}" ]; then
-  echo "run-product: starting E:\\SETUP.exe from the demo disc ($disc)"
-  exec "$wine" explorer /desktop=Sorvane,1024x768 'E:\SETUP.exe'
+if [ -z "$xvfb_pid" ]; then
+  echo "run-product: starting D:\\$program from the demo disc"
+  cd "$cdrom"
+  "$wine" explorer /desktop=Sorvane,1024x768 "D:\\$program"
+  exit 0
 fi
 
-echo "run-product: no display; running under Xvfb and taking a screenshot"
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap '"$wineserver" -k >/dev/null 2>&1 || true; kill $xvfb_pid 2>/dev/null || true' EXIT
-read -r -t 20 display_number <&"$display_fd"
-export DISPLAY=":$display_number"
-"$wine" explorer /desktop=Sorvane,1024x768 'E:\SETUP.exe' &
-sleep 8
-import -window root "$output/launcher.png"
-echo "run-product: the launcher as it appears: $output/launcher.png"
+echo "run-product: walking through the product from D:"
+walkthrough="$build_dir/tools/walkthrough/walkthrough.exe"
+(cd "$cdrom" && "$wine" explorer /desktop=Sorvane,1024x768 "$(to_windows "$walkthrough")" \
+  "D:\\" "$(to_windows "$output")") | tr -d '\r' || true
+"$wineserver" -w
+
+for window in launcher player about; do
+  [ -f "$output/$window.bmp" ] || { echo "run-product: the walk-through did not finish ($window.bmp is missing)" >&2; exit 1; }
+  convert "$output/$window.bmp" "$output/$window.png"
+  rm "$output/$window.bmp"
+done
+[ -s "$output/capture.raw" ] || { echo "run-product: no sound was captured" >&2; exit 1; }
+sox -t raw -r 44100 -e signed -b 16 -c 2 -L "$output/capture.raw" "$output/track1.wav"
+rm "$output/capture.raw"
+
+echo "run-product: the product as it ran, in $output:"
+for file in launcher.png player.png about.png track1.wav; do echo "  $output/$file"; done

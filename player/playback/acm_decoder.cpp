@@ -49,18 +49,18 @@ std::unique_ptr<AcmDecoder> AcmDecoder::Open(const mp3::FrameHeader& first) {
   pcm.wBitsPerSample = 16;
   const DWORD pinned = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS |
                        ACM_FORMATSUGGESTF_NSAMPLESPERSEC | ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
-  if (::acmFormatSuggest(nullptr, &source.wfx, &pcm, sizeof(pcm), pinned) != MMSYSERR_NOERROR) return nullptr;
+  if (Audio().acmFormatSuggest(nullptr, &source.wfx, &pcm, sizeof(pcm), pinned) != MMSYSERR_NOERROR) return nullptr;
   pcm.cbSize = 0;
 
   HACMSTREAM stream = nullptr;
-  if (::acmStreamOpen(&stream, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) !=
+  if (Audio().acmStreamOpen(&stream, nullptr, &source.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) !=
       MMSYSERR_NOERROR) {
     return nullptr;
   }
   decoder->stream_ = UniqueAcmStream(stream);
 
   DWORD outputBytes = 0;
-  if (::acmStreamSize(stream, static_cast<DWORD>(kSourceBytes), &outputBytes, ACM_STREAMSIZEF_SOURCE) !=
+  if (Audio().acmStreamSize(stream, static_cast<DWORD>(kSourceBytes), &outputBytes, ACM_STREAMSIZEF_SOURCE) !=
       MMSYSERR_NOERROR) {
     outputBytes = 0;
   }
@@ -73,7 +73,7 @@ std::unique_ptr<AcmDecoder> AcmDecoder::Open(const mp3::FrameHeader& first) {
   header.cbSrcLength = static_cast<DWORD>(decoder->source_.size());
   header.pbDst = decoder->output_.data();
   header.cbDstLength = static_cast<DWORD>(decoder->output_.size());
-  if (::acmStreamPrepareHeader(stream, &header, 0) != MMSYSERR_NOERROR) return nullptr;
+  if (Audio().acmStreamPrepareHeader(stream, &header, 0) != MMSYSERR_NOERROR) return nullptr;
   decoder->prepared_ = true;
   return decoder;
 }
@@ -83,7 +83,7 @@ AcmDecoder::~AcmDecoder() {
     // Unprepare needs the lengths the header was prepared with.
     header_.cbSrcLength = static_cast<DWORD>(source_.size());
     header_.cbDstLength = static_cast<DWORD>(output_.size());
-    ::acmStreamUnprepareHeader(stream_.get(), &header_, 0);
+    Audio().acmStreamUnprepareHeader(stream_.get(), &header_, 0);
   }
 }
 
@@ -96,7 +96,7 @@ bool AcmDecoder::Decode(std::span<const std::uint8_t> frame, std::vector<std::ui
   header_.cbDstLength = static_cast<DWORD>(output_.size());
   header_.cbSrcLengthUsed = 0;
   header_.cbDstLengthUsed = 0;
-  if (::acmStreamConvert(stream_.get(), &header_, ACM_STREAMCONVERTF_BLOCKALIGN) != MMSYSERR_NOERROR) return false;
+  if (Audio().acmStreamConvert(stream_.get(), &header_, ACM_STREAMCONVERTF_BLOCKALIGN) != MMSYSERR_NOERROR) return false;
 
   const std::size_t used = std::min<std::size_t>(header_.cbSrcLengthUsed, pending_);
   std::memmove(source_.data(), source_.data() + used, pending_ - used);

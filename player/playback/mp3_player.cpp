@@ -1,6 +1,7 @@
 #include "player/playback/mp3_player.h"
 
 #include "player/playback/playback_engine.h"
+#include "player/playback/system_audio.h"
 #include "runtime/core/runtime_error.h"
 
 namespace player {
@@ -45,6 +46,9 @@ class Mp3Player final : public rt::Component {
 
 }  // namespace
 
-std::unique_ptr<rt::Component> CreateMp3Player() { return std::make_unique<Mp3Player>(); }
+std::unique_ptr<rt::Component> CreateMp3Player() {
+  Audio();  // binds the system's audio libraries here, where a failure can be reported
+  return std::make_unique<Mp3Player>();
+}
 
 }  // namespace player

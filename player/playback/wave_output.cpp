@@ -11,7 +11,7 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const WAVEFORMATEX& format) {
   if (!output->event_) return nullptr;
 
   HWAVEOUT device = nullptr;
-  if (::waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(output->event_.get()), 0,
+  if (Audio().waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(output->event_.get()), 0,
                     CALLBACK_EVENT) != MMSYSERR_NOERROR) {
     return nullptr;
   }
@@ -23,7 +23,7 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const WAVEFORMATEX& format) {
     buffer.data.resize(output->bufferBytes_);
     buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.data());
     buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size());
-    if (::waveOutPrepareHeader(device, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) return nullptr;
+    if (Audio().waveOutPrepareHeader(device, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) return nullptr;
     buffer.prepared = true;
   }
   return output;
@@ -31,11 +31,11 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const WAVEFORMATEX& format) {
 
 WaveOutput::~WaveOutput() {
   if (!device_) return;
-  ::waveOutReset(device_.get());
+  Audio().waveOutReset(device_.get());
   for (Buffer& buffer : buffers_) {
     if (!buffer.prepared) continue;
     buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size());
-    ::waveOutUnprepareHeader(device_.get(), &buffer.header, sizeof(buffer.header));
+    Audio().waveOutUnprepareHeader(device_.get(), &buffer.header, sizeof(buffer.header));
   }
 }
 
@@ -58,9 +58,9 @@ bool WaveOutput::Write(std::size_t index, std::span<const std::uint8_t> pcm) {
   std::memcpy(buffer.data.data(), pcm.data(), length);
   buffer.header.dwBufferLength = static_cast<DWORD>(length);
   buffer.header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
-  return ::waveOutWrite(device_.get(), &buffer.header, sizeof(buffer.header)) == MMSYSERR_NOERROR;
+  return Audio().waveOutWrite(device_.get(), &buffer.header, sizeof(buffer.header)) == MMSYSERR_NOERROR;
 }
 
-bool WaveOutput::Reset() { return ::waveOutReset(device_.get()) == MMSYSERR_NOERROR; }
+bool WaveOutput::Reset() { return Audio().waveOutReset(device_.get()) == MMSYSERR_NOERROR; }
 
 }  // namespace player

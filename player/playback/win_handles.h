@@ -2,22 +2,18 @@
 // the runtime's one owning template; files and events use the runtime's own.
 #pragma once
 
-#include <windows.h>
-#include <mmsystem.h>
-#include <mmreg.h>
-#include <msacm.h>
-
+#include "player/playback/system_audio.h"
 #include "runtime/win/handles.h"
 
 namespace player {
 
-inline void CloseAcmStream(HACMSTREAM h) { ::acmStreamClose(h, 0); }
+inline void CloseAcmStream(HACMSTREAM h) { Audio().acmStreamClose(h, 0); }
 
 // Closing a device that still has buffers queued fails, so the device is
 // reset (every buffer returned) first.
 inline void ResetAndCloseWaveOut(HWAVEOUT h) {
-  ::waveOutReset(h);
-  ::waveOutClose(h);
+  Audio().waveOutReset(h);
+  Audio().waveOutClose(h);
 }
 
 using UniqueFile = rt::UniqueFile;

@@ -45,6 +45,9 @@ void UnloadAll() {
 }  // namespace
 
 int RunProgram(const ProjectDescriptor& project, Form& startup) {
+  // DLLs the program loads come from the system folder only, never from the
+  // program's own folder or the current folder (a disc anyone can burn).
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   State().project = project;
   try {
     RegisterOwnerClass();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/bitmap_file.h"
+#include "tests/e2e/player_fixture.h"
 #include "tests/e2e/fixture_paths.h"
 #include "tests/e2e/program_under_test.h"
 #include "tests/e2e/sound_capture.h"
@@ -20,117 +21,7 @@
 namespace e2e {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"RtForm";
-const std::wstring kDiscRoot = L"E:\\";
-// The tone of music1.mp3 .. music5.mp3, as made by make-tones.sh.
-constexpr std::array<double, 5> kTones = {300, 450, 600, 800, 1000};
-constexpr std::size_t kAnalysisWindow = 8192;
-constexpr double kSilenceRms = 50.0;
-
-struct ButtonSpec {
-  const wchar_t* text;
-  const wchar_t* face;
-  int left, top;  // client pixels
-};
-const ButtonSpec kButtons[] = {
-    {L"朝元歌", L"assets\\mp3play\\command1.bmp", 16, 8},
-    {L"梅花三弄", L"assets\\mp3play\\command2.bmp", 96, 8},
-    {L"寒鴉戲水", L"assets\\mp3play\\command3.bmp", 176, 8},
-    {L"陽春白雪", L"assets\\mp3play\\command4.bmp", 256, 8},
-    {L"行街", L"assets\\mp3play\\command5.bmp", 16, 48},
-    {L"停止", L"assets\\mp3play\\command6.bmp", 96, 48},
-    {L"關于", L"assets\\mp3play\\command7.bmp", 176, 48},
-    {L"退出", L"assets\\mp3play\\command8.bmp", 256, 48},
-};
-const std::wstring kStop = L"停止";
-const std::wstring kAbout = L"關于";
-const std::wstring kExit = L"退出";
-
-// Pixels of the title bar's icon area that are grey (red, green and blue
-// close together), as the compact-disc icon is and the blue title bar and
-// its white text are not.
-int TitleBarIconPixels(HWND window) {
-  // The caption strip just above the client area, inside the side borders.
-  const RECT client = ClientRectOnScreen(window);
-  const int captionTop = client.top - ::GetSystemMetrics(SM_CYCAPTION) + 1;
-  int grey = 0;
-  for (int y = captionTop; y < client.top - 1; ++y) {
-    for (int x = client.left; x < client.left + 20; ++x) {
-      const COLORREF c = ScreenPixel(x, y);
-      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-      const int spread = std::max({r, g, b}) - std::min({r, g, b});
-      if (spread < 24 && r > 40 && r < 235) ++grey;
-    }
-  }
-  return grey;
-}
-
-HWND WindowWithCaption(DWORD pid, const std::wstring& caption) {
-  for (HWND hwnd : TopLevelWindows(pid, kFormClass)) {
-    if (TextOf(hwnd) == caption) return hwnd;
-  }
-  return nullptr;
-}
-
-class PlayerTest : public testing::Test {
- protected:
-  void SetUp() override {
-    velk_.reset();
-    EmptyFolder(kDiscRoot);
-    CopyFileTo(BuiltFile(L"player\\Velk.exe"), kDiscRoot + L"Velk.exe");
-    for (int k = 1; k <= 5; ++k) {
-      const std::wstring name = L"music" + std::to_wstring(k) + L".mp3";
-      CopyFileTo(BuiltFile(L"tests\\e2e\\music\\" + name), kDiscRoot + name);
-    }
-  }
-
-  HWND Start() {
-    velk_ = std::make_unique<ProgramUnderTest>(kDiscRoot + L"Velk.exe", kDiscRoot);
-    HWND player = nullptr;
-    WaitUntil([&] { return (player = WindowWithCaption(velk_->pid(), L"Music")) != nullptr; },
-              15000);
-    ::Sleep(300);  // let the first paint reach the screen
-    return player;
-  }
-
-  HWND About() const { return WindowWithCaption(velk_->pid(), L"VOLN"); }
-
-  // Clicks `button` and returns the index of the tone that then sounds, or
-  // -1 when nothing but silence arrives.
-  int ToneAfterClicking(HWND button) {
-    const std::uint64_t mark = CaptureMark();
-    PostClick(button);
-    std::vector<float> sound;
-    WaitUntil([&] {
-      sound = LastSound(CapturedSince(mark), kAnalysisWindow);
-      return sound.size() >= kAnalysisWindow;
-    }, 8000);
-    if (sound.size() < kAnalysisWindow || Rms(sound) < kSilenceRms) return -1;
-    return static_cast<int>(StrongestFrequency(sound, kTones));
-  }
-
-  // True when, after a settling pause, the capture stays silent.
-  static bool StaysSilent() {
-    ::Sleep(500);
-    const std::uint64_t mark = CaptureMark();
-    ::Sleep(1000);
-    return Rms(CapturedSince(mark)) < kSilenceRms;
-  }
-
-  // True while the window answers messages promptly.
-  static bool Responsive(HWND hwnd) {
-    DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
-  }
-
-  HWND Button(HWND player, const std::wstring& text) {
-    const HWND button = ChildByText(player, text);
-    EXPECT_NE(button, nullptr) << "no button reads " << ToUtf8(text);
-    return button;
-  }
-
-  std::unique_ptr<ProgramUnderTest> velk_;
-};
+using PlayerTest = PlayerFixture;
 
 TEST_F(PlayerTest, WindowIsAFixedSingleWindowInTheTaskbar) {
   const HWND player = Start();

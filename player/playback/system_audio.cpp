@@ -1,0 +1,48 @@
+#include "player/playback/system_audio.h"
+
+#include "runtime/core/runtime_error.h"
+
+namespace player {
+namespace {
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  const HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!module) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "LoadLibraryExW");
+  return module;
+}
+
+template <class Function>
+void Bind(HMODULE module, const char* name, Function& function) {
+  const FARPROC address = ::GetProcAddress(module, name);
+  if (!address) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "GetProcAddress");
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
+SystemAudio LoadSystemAudio() {
+  const HMODULE winmm = LoadSystemLibrary(L"winmm.dll");
+  const HMODULE msacm = LoadSystemLibrary(L"msacm32.dll");
+  SystemAudio audio{};
+  Bind(winmm, "waveOutOpen", audio.waveOutOpen);
+  Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader);
+  Bind(winmm, "waveOutWrite", audio.waveOutWrite);
+  Bind(winmm, "waveOutReset", audio.waveOutReset);
+  Bind(winmm, "waveOutUnprepareHeader", audio.waveOutUnprepareHeader);
+  Bind(winmm, "waveOutClose", audio.waveOutClose);
+  Bind(msacm, "acmFormatSuggest", audio.acmFormatSuggest);
+  Bind(msacm, "acmStreamOpen", audio.acmStreamOpen);
+  Bind(msacm, "acmStreamSize", audio.acmStreamSize);
+  Bind(msacm, "acmStreamPrepareHeader", audio.acmStreamPrepareHeader);
+  Bind(msacm, "acmStreamConvert", audio.acmStreamConvert);
+  Bind(msacm, "acmStreamUnprepareHeader", audio.acmStreamUnprepareHeader);
+  Bind(msacm, "acmStreamClose", audio.acmStreamClose);
+  return audio;
+}
+
+}  // namespace
+
+const SystemAudio& Audio() {
+  static const SystemAudio audio = LoadSystemAudio();
+  return audio;
+}
+
+}  // namespace player

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# tools/make-disc on the demo content, on a publisher's content, and on
+# publisher content with a file missing. Stand-in program files with
+# distinct contents show that each file lands under its own name; the image
+# is read back through its Joliet tree, as Windows reads it.
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+make_disc="$source_dir/tools/make-disc"
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+programs="$work/programs"
+mkdir -p "$programs/launcher" "$programs/player" "$programs/tools/demo-installer"
+echo "stand-in launcher" > "$programs/launcher/SETUP.exe"
+echo "stand-in player" > "$programs/player/Velk.exe"
+echo "stand-in demo installer" > "$programs/tools/demo-installer/demo_installer.exe"
+
+joliet_files() {
+  xorriso -read_fs norock -indev "$1" -find / -type f 2>/dev/null | sed "s/^'//; s/'\$//" | sort
+}
+
+# Checks the image DISC/disc.iso against a table of "Joliet path|file it must
+# equal" rows ("" when only the name is checked): the image lists exactly
+# these files, and each listed source arrives unchanged.
+check_disc() {
+  local disc=$1 case_name=$2
+  shift 2
+  local row name from read_back="$disc/read-back"
+  printf '%s\n' "$@" | cut -d'|' -f1 | sort > "$work/expected.list"
+  joliet_files "$disc/disc.iso" > "$work/joliet.list"
+  diff "$work/expected.list" "$work/joliet.list" >&2 ||
+    fail "$case_name: the image's Joliet names differ from the expected names (diff above)"
+  xorriso -osirrox on -read_fs norock -indev "$disc/disc.iso" -extract / "$read_back" 2>/dev/null
+  for row in "$@"; do
+    name=${row%%|*}
+    from=${row#*|}
+    if [ -n "$from" ] && ! cmp -s "$from" "$read_back$name"; then
+      fail "$case_name: $name does not hold $from"
+    fi
+  done
+  for line in '[autorun]' 'open=SETUP.exe' 'icon=SETUP.exe'; do
+    tr -d '\r' < "$read_back/autorun.inf" | grep -qxF "$line" ||
+      fail "$case_name: autorun.inf lacks the line $line"
+  done
+}
+
+# The demo disc: demo installer in both editions, music from the scores.
+"$make_disc" --programs "$programs" --output "$work/demo" >/dev/null
+check_disc "$work/demo" "demo disc" \
+  "/SETUP.exe|$programs/launcher/SETUP.exe" \
+  "/Velk.exe|$programs/player/Velk.exe" \
+  "/autorun.inf|" \
+  "/music1.mp3|" "/music2.mp3|" "/music3.mp3|" "/music4.mp3|" "/music5.mp3|" \
+  "/setupjt/setup.exe|$programs/tools/demo-installer/demo_installer.exe" \
+  "/Setupft/setup.exe|$programs/tools/demo-installer/demo_installer.exe"
+
+# The demo music: five different pieces of 20 to 40 seconds, rendered the
+# same way every time.
+"$source_dir/tools/demo-music/render.sh" "$work/rendered-again"
+for track in 1 2 3 4 5; do
+  music="$work/demo/read-back/music$track.mp3"
+  lame --quiet --decode "$music" "$work/decoded.wav"
+  seconds=$(soxi -D "$work/decoded.wav")
+  awk -v s="$seconds" 'BEGIN { exit !(s >= 20 && s <= 40) }' ||
+    fail "demo music$track.mp3 lasts $seconds s, not 20 to 40 s"
+  cmp -s "$music" "$work/rendered-again/music$track.mp3" ||
+    fail "demo music$track.mp3 differs when rendered again"
+done
+distinct=$(md5sum "$work"/demo/read-back/music*.mp3 | cut -d' ' -f1 | sort -u | wc -l)
+[ "$distinct" = 5 ] || fail "the demo music has $distinct different pieces, not 5"
+
+# A publisher's disc: installer folders with further files under long,
+# mixed-case and Chinese names, its own music, one track given alone.
+pub="$work/publisher"
+mkdir -p "$pub/jt/Data Files" "$pub/ft" "$pub/music" "$pub/empty"
+echo "simplified installer" > "$pub/jt/setup.exe"
+echo "simplified data" > "$pub/jt/Data Files/安装说明 Read Me First (Simplified).txt"
+echo "traditional installer" > "$pub/ft/Setup.exe"
+echo "traditional data" > "$pub/ft/LongInstallerPackageName.cab"
+for track in 1 2 3 4 5; do echo "publisher track $track" > "$pub/music/music$track.mp3"; done
+echo "a track given alone" > "$pub/Track Two.mp3"
+publisher=(--programs "$programs" --simplified-installer "$pub/jt" --traditional-installer "$pub/ft"
+  --music "$pub/music")
+"$make_disc" "${publisher[@]}" --music2 "$pub/Track Two.mp3" --output "$work/published" >/dev/null
+check_disc "$work/published" "publisher disc" \
+  "/SETUP.exe|$programs/launcher/SETUP.exe" \
+  "/Velk.exe|$programs/player/Velk.exe" \
+  "/autorun.inf|" \
+  "/music1.mp3|$pub/music/music1.mp3" \
+  "/music2.mp3|$pub/Track Two.mp3" \
+  "/music3.mp3|$pub/music/music3.mp3" \
+  "/music4.mp3|$pub/music/music4.mp3" \
+  "/music5.mp3|$pub/music/music5.mp3" \
+  "/setupjt/setup.exe|$pub/jt/setup.exe" \
+  "/setupjt/Data Files/安装说明 Read Me First (Simplified).txt|$pub/jt/Data Files/安装说明 Read Me First (Simplified).txt" \
+  "/Setupft/Setup.exe|$pub/ft/Setup.exe" \
+  "/Setupft/LongInstallerPackageName.cab|$pub/ft/LongInstallerPackageName.cab"
+
+# Missing files: "case|options after the publisher's|message on stderr".
+# Each run writes over an earlier disc, which must stay as it was, and
+# leaves nothing else behind.
+mkdir -p "$work/music-without-3" "$work/no-player/launcher" "$work/failing-tools"
+cp "$pub/music"/music{1,2,4,5}.mp3 "$work/music-without-3/"
+cp "$programs/launcher/SETUP.exe" "$work/no-player/launcher/"
+printf '#!/bin/sh\nexit 1\n' > "$work/failing-tools/xorriso"
+chmod +x "$work/failing-tools/xorriso"
+bad_cases=(
+  "track missing from the music folder|--music $work/music-without-3|missing music3.mp3 in $work/music-without-3"
+  "track given alone is absent|--music4 $pub/absent.mp3|missing absent.mp3 in $pub"
+  "simplified installer folder without setup.exe|--simplified-installer $pub/empty|missing setup.exe in $pub/empty"
+  "traditional installer folder absent|--traditional-installer $pub/absent|missing setup.exe in $pub/absent"
+  "player not built|--programs $work/no-player|missing Velk.exe in $work/no-player/player"
+  "image cannot be written|--path-to-failing-xorriso|xorriso could not write the image"
+)
+for row in "${bad_cases[@]}"; do
+  IFS='|' read -r case_name options message <<< "$row"
+  out="$work/bad/disc"
+  rm -rf "$work/bad"
+  mkdir -p "$out"
+  echo "an earlier disc" > "$out/marker"
+  path=$PATH
+  if [ "$options" = --path-to-failing-xorriso ]; then
+    options=""
+    path="$work/failing-tools:$PATH"
+  fi
+  # shellcheck disable=SC2086  # the options are words without blanks
+  if PATH=$path "$make_disc" "${publisher[@]}" $options --output "$out" >/dev/null 2>"$work/stderr"; then
+    fail "$case_name: make-disc succeeded"
+  fi
+  grep -qF "make-disc: $message" "$work/stderr" ||
+    fail "$case_name: expected \"make-disc: $message\", got: $(cat "$work/stderr")"
+  [ "$(ls -A "$work/bad")" = disc ] || fail "$case_name: left behind: $(ls -A "$work/bad")"
+  [ "$(ls -A "$out")" = marker ] || fail "$case_name: the earlier disc changed: $(ls -A "$out")"
+done
+
+if [ "$failures" -gt 0 ]; then
+  echo "make_disc_test: $failures failure(s)" >&2
+  exit 1
+fi
+echo "make_disc_test: all cases passed"
