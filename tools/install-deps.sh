@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest   # native build and unit tests
   g++-mingw-w64-x86-64-posix                      # the Windows programs
-  wine64 xvfb xauth x11-apps imagemagick          # running them, screenshots
+  wine64 fonts-wine xvfb xauth x11-apps imagemagick          # running them, screenshots
   lame sox                                        # test and demo music
   xorriso                                         # the disc image
   clang libclang-rt-14-dev                        # sanitizers and libFuzzer

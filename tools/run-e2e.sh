@@ -24,12 +24,10 @@ tests_exe="$build_dir/tests/e2e/e2e_tests.exe"
 exec {lock_fd}> "$build_dir/e2e-run.lock"
 flock "$lock_fd"
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+source "$source_dir/tools/wine-common.sh"
 run_dir="$build_dir/e2e-run"
 
 export WINEPREFIX="$run_dir/prefix"
-export WINEDEBUG=-all
 # winmm and msacm32 prefer native DLLs, so that a DLL planted beside a
 # program would be taken if the program let the loader search there.
 export WINEDLLOVERRIDES="winmm,msacm32=n,b;mscoree,mshtml="
@@ -45,30 +43,12 @@ trap cleanup EXIT
 if [ -d "$run_dir" ]; then chmod -R u+w "$run_dir"; rm -rf "$run_dir"; fi
 mkdir -p "$HOME" "$run_dir/drive-e" "$run_dir/drive-f"
 
-cat > "$HOME/.asoundrc" <<ASOUND
-pcm.!default {
-  type plug
-  slave { pcm "capture_file"; format S16_LE; rate 44100; channels 2 }
-}
-pcm.capture_file {
-  type file
-  slave.pcm "null"
-  file "|cat >> $run_dir/capture.raw"
-  format "raw"
-}
-ASOUND
+write_capture_asoundrc "$HOME" "$run_dir/capture.raw"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display_number <&"$display_fd" || { echo "run-e2e: Xvfb did not start" >&2; exit 2; }
-  export DISPLAY=":$display_number"
-fi
+if [ -z "${DISPLAY:-}" ]; then start_xvfb 1280x1024; fi
 
 echo "run-e2e: preparing a Wine prefix in $WINEPREFIX"
-"$wine" wineboot -i >/dev/null 2>&1
-"$wineserver" -w
+prepare_prefix
 ln -sfn "$run_dir/drive-e" "$WINEPREFIX/dosdevices/e:"
 ln -sfn "$run_dir/drive-f" "$WINEPREFIX/dosdevices/f:"
 

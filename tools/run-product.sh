@@ -39,10 +39,8 @@ if [ -d "$cdrom" ]; then chmod -R u+w "$cdrom"; rm -rf "$cdrom"; fi
 xorriso -osirrox on -read_fs norock -indev "$disc/disc.iso" -extract / "$cdrom" 2>/dev/null
 
 export WINEPREFIX="$source_dir/build/demo-prefix"
-export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+source "$source_dir/tools/wine-common.sh"
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 
 xvfb_pid=""
@@ -54,23 +52,8 @@ if [ -z "${DISPLAY:-}" ]; then
   mkdir -p "$HOME"
   rm -rf "$output"
   mkdir -p "$output"
-  cat > "$HOME/.asoundrc" <<ASOUND
-pcm.!default {
-  type plug
-  slave { pcm "capture_file"; format S16_LE; rate 44100; channels 2 }
-}
-pcm.capture_file {
-  type file
-  slave.pcm "null"
-  file "|cat >> $output/capture.raw"
-  format "raw"
-}
-ASOUND
-  exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display_number <&"$display_fd" || { echo "run-product: Xvfb did not start" >&2; exit 2; }
-  export DISPLAY=":$display_number"
+  write_capture_asoundrc "$HOME" "$output/capture.raw"
+  start_xvfb 1024x768
 fi
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
@@ -80,8 +63,7 @@ trap cleanup EXIT
 
 if [ ! -d "$WINEPREFIX" ]; then
   echo "run-product: preparing a Wine prefix in $WINEPREFIX (first run only, about 20 s)"
-  "$wine" wineboot -i >/dev/null 2>&1
-  "$wineserver" -w
+  prepare_prefix
 fi
 echo "run-product: mapping CD-ROM drive D: to $cdrom"
 ln -sfn "$cdrom" "$WINEPREFIX/dosdevices/d:"

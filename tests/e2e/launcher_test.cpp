@@ -211,6 +211,41 @@ TEST_F(LauncherTest, DrawsCoverFacesAndBackground) {
   }
 }
 
+TEST_F(LauncherTest, HeldButtonLooksPressedAndFocusedButtonShowsItsMarker) {
+  LayOutDisc(kDiscRoot);
+  const HWND form = Start(kDiscRoot);
+  ASSERT_NE(form, nullptr);
+  const BitmapFile face(SourceFile(L"assets\\form1\\command2.bmp"));
+  const HWND traditional = Button(form, kTraditional);
+  const HWND simplified = Button(form, kSimplified);
+  const COLORREF raisedCorner = ClientPixel(traditional, 1, 1);
+
+  // Held down (the state a mouse press gives): a pressed frame and the face
+  // one pixel down and to the right, still inside the frame.
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(traditional, BM_SETSTATE, TRUE, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  ::Sleep(200);
+  EXPECT_NE(ClientPixel(traditional, 1, 1), raisedCorner) << "frame looks the same held down";
+  for (int fy = 1; fy <= 21; fy += 2) {
+    for (int fx = 0; fx <= 99; fx += 3) {
+      ASSERT_EQ(ClientPixel(traditional, 3 + fx, 1 + fy), face.Pixel(fx, fy))
+          << "held face pixel " << fx << "," << fy;
+    }
+  }
+  ::SendMessageTimeoutW(traditional, BM_SETSTATE, FALSE, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  ::Sleep(200);
+  EXPECT_EQ(ClientPixel(traditional, 1, 1), raisedCorner) << "released";
+  EXPECT_TRUE(launcher_->IsRunning()) << "holding is not clicking";
+
+  // The focused button's marker: a dotted line drawn over its face.
+  const BitmapFile focusedFace(SourceFile(L"assets\\form1\\command1.bmp"));
+  int changed = 0;
+  for (int fx = 2; fx < 99; ++fx) {
+    if (ClientPixel(simplified, 2 + fx, 3) != focusedFace.Pixel(fx, 3)) ++changed;
+  }
+  EXPECT_GT(changed, 20) << "no focus marker on the focused button";
+}
+
 TEST_F(LauncherTest, KeyboardFollowsTabOrderAndOnlyTheFocusedButtonClicks) {
   LayOutDisc(kDiscRoot);
   const HWND form = Start(kDiscRoot);
