@@ -20,12 +20,12 @@ inline const std::wstring kDiscRoot = L"E:\\";
 // The tone of music1.mp3 .. music5.mp3, as made by make-tones.sh.
 inline constexpr std::array<double, 5> kTones = {300, 450, 600, 800, 1000};
 
-struct ButtonSpec {
+struct ButtonLayout {
   const wchar_t* text;  // what the face reads: the button's window text
   const wchar_t* face;  // its picture below the source tree
   int left, top;        // client pixels
 };
-inline const ButtonSpec kButtons[] = {
+inline const ButtonLayout kButtons[] = {
     {L"朝元歌", L"assets\\mp3play\\command1.bmp", 16, 8},
     {L"梅花三弄", L"assets\\mp3play\\command2.bmp", 96, 8},
     {L"寒鴉戲水", L"assets\\mp3play\\command3.bmp", 176, 8},

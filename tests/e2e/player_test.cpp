@@ -39,14 +39,14 @@ TEST_F(PlayerTest, WindowIsAFixedSingleWindowInTheTaskbar) {
   EXPECT_EQ(Width(client), 338);
   EXPECT_EQ(Height(client), 79);
 
-  for (const ButtonSpec& spec : kButtons) {
-    const HWND button = Button(player, spec.text);
+  for (const ButtonLayout& expected : kButtons) {
+    const HWND button = Button(player, expected.text);
     ASSERT_NE(button, nullptr);
     const RECT r = ClientRectIn(button, player);
-    EXPECT_EQ(r.left, spec.left) << ToUtf8(spec.text);
-    EXPECT_EQ(r.top, spec.top) << ToUtf8(spec.text);
-    EXPECT_EQ(Width(r), 65) << ToUtf8(spec.text);
-    EXPECT_EQ(Height(r), 20) << ToUtf8(spec.text);
+    EXPECT_EQ(r.left, expected.left) << ToUtf8(expected.text);
+    EXPECT_EQ(r.top, expected.top) << ToUtf8(expected.text);
+    EXPECT_EQ(Width(r), 65) << ToUtf8(expected.text);
+    EXPECT_EQ(Height(r), 20) << ToUtf8(expected.text);
   }
   // Stored order is stacking order: Command8 first; the component's host
   // comes last and is never shown.
@@ -73,17 +73,17 @@ TEST_F(PlayerTest, DrawsBackgroundAndFaces) {
     EXPECT_EQ(ClientPixel(player, p.x, p.y), blue) << "background at " << p.x << "," << p.y;
   }
   // Each 60x15 face sits whole inside its 65x20 button's frame, at (2, 2).
-  for (const ButtonSpec& spec : kButtons) {
-    const BitmapFile face(SourceFile(spec.face));
+  for (const ButtonLayout& expected : kButtons) {
+    const BitmapFile face(SourceFile(expected.face));
     ASSERT_EQ(face.width(), 60);
     ASSERT_EQ(face.height(), 15);
-    const HWND button = Button(player, spec.text);
-    const bool focused = std::wstring(spec.text) == L"朝元歌";
+    const HWND button = Button(player, expected.text);
+    const bool focused = std::wstring(expected.text) == L"朝元歌";
     for (int fy = 0; fy < 15; ++fy) {
       for (int fx = 0; fx < 60; fx += 2) {
         if (focused && (fx == 1 || fx == 59 || fy == 1 || fy == 14)) continue;  // focus marker
         ASSERT_EQ(ClientPixel(button, 2 + fx, 2 + fy), face.Pixel(fx, fy))
-            << ToUtf8(spec.text) << " face pixel " << fx << "," << fy;
+            << ToUtf8(expected.text) << " face pixel " << fx << "," << fy;
       }
     }
   }
