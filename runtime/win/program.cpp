@@ -1,6 +1,7 @@
 #include "runtime/win/program.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "runtime/core/app_path.h"
@@ -59,8 +60,8 @@ int RunProgram(const ProjectDescriptor& project, Form& startup) {
                           nullptr, ::GetModuleHandleW(nullptr), nullptr),
         "CreateWindowExW");
     startup.Show();
-  } catch (const RuntimeError& error) {
-    ReportErrorAndEnd(error);
+  } catch (...) {
+    ReportCurrentExceptionAndEnd();
   }
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -84,6 +85,18 @@ void ReportErrorAndEnd(const RuntimeError& error) {
   ::MessageBoxW(nullptr, FormatErrorReport(error.number()).c_str(), title.c_str(),
                 MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   EndProgram(static_cast<UINT>(error.number()));
+}
+
+void ReportCurrentExceptionAndEnd() {
+  try {
+    throw;
+  } catch (const RuntimeError& error) {
+    ReportErrorAndEnd(error);
+  } catch (const std::bad_alloc&) {
+    ReportErrorAndEnd(RuntimeError(ErrorNumber::OutOfMemory, "operator new"));
+  } catch (...) {
+    ReportErrorAndEnd(RuntimeError(ErrorNumber::InvalidProcedureCall, "action"));
+  }
 }
 
 std::wstring ApplicationFolder() {

@@ -31,6 +31,11 @@ int RunProgram(const ProjectDescriptor& project, Form& startup);
 // title, then ends the program with the error number as its exit code.
 [[noreturn]] void ReportErrorAndEnd(const RuntimeError& error);
 
+// Reports the exception being handled as a run-time error and ends the
+// program: a RuntimeError as it is, running out of memory as OutOfMemory,
+// anything else as InvalidProcedureCall. Call only from a catch block.
+[[noreturn]] void ReportCurrentExceptionAndEnd();
+
 // Folder of the running executable (trailing separator only at a drive root).
 std::wstring ApplicationFolder();
 
@@ -47,23 +52,21 @@ HWND HiddenOwnerWindow();
 void NoteFormLoaded(Form& form);
 void NoteFormUnloaded(Form& form);
 
-// Runs an action of `form`: one at a time, never after the program started
-// ending; a run-time error leaving the action is reported and ends the program.
-template <class Action>
-void RunAction(Action&& action);
-
 namespace detail {
 bool BeginAction();
 void EndAction();
 }  // namespace detail
 
+// Runs an action of a form: one at a time, never after the program started
+// ending; an error leaving the action is reported and ends the program, so
+// that nothing is thrown across a window procedure.
 template <class Action>
 void RunAction(Action&& action) {
   if (!detail::BeginAction()) return;
   try {
     action();
-  } catch (const RuntimeError& error) {
-    ReportErrorAndEnd(error);
+  } catch (...) {
+    ReportCurrentExceptionAndEnd();
   }
   detail::EndAction();
 }
