@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Fuzzes the MP3 stream parser for a bounded time, starting from the seed
+# corpus, and ends with a summary: executions, speed, coverage and findings.
+#   run-fuzzer.sh FUZZER SECONDS FINDINGS-DIR [INPUTS-DIR]
+# New interesting inputs go to INPUTS-DIR when given, kept for merging or
+# coverage reports, else to a temporary folder removed at the end; never into
+# the committed corpus. Crashing, leaking, slow or memory-hungry inputs are
+# written to FINDINGS-DIR and kept. The exit status
+# is the fuzzer's: non-zero when it found something.
+set -uo pipefail
+
+if [ $# -lt 3 ] || [ $# -gt 4 ]; then
+  echo "usage: $0 FUZZER SECONDS FINDINGS-DIR [INPUTS-DIR]" >&2
+  exit 2
+fi
+fuzzer=$1 seconds=$2 findings=$3
+corpus=$(cd "$(dirname "$0")" && pwd)/corpus
+mkdir -p "$findings"
+findings=$(cd "$findings" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+touch "$work/start"
+inputs=${4:-$work/new}
+mkdir -p "$inputs"
+
+# One worker. Inputs up to 8 KB hold several of the longest frames and any
+# tag header; no allocation may reach 1 MB, whatever a tag claims.
+"$fuzzer" \
+  -max_total_time="$seconds" \
+  -max_len=8192 \
+  -timeout=10 \
+  -rss_limit_mb=2048 \
+  -malloc_limit_mb=1 \
+  -print_final_stats=1 \
+  -artifact_prefix="$findings/" \
+  "$inputs" "$corpus" 2>&1 | tee "$work/log"
+status=${PIPESTATUS[0]}
+
+last=$(grep -E '^#[0-9]+.*cov: ' "$work/log" | tail -n 1)
+stat() { sed -n "s/^stat::$1: *//p" "$work/log" | tail -n 1; }
+field() { sed -n "s/.* $1: \([^ ]*\).*/\1/p" <<< "$last"; }
+found=$(find "$findings" -maxdepth 1 -type f -newer "$work/start" | sort)
+
+echo "=== mp3 stream fuzzing summary ==="
+echo "time limit:      ${seconds} s"
+echo "total execs:     $(stat number_of_executed_units)"
+echo "execs/s:         $(stat average_exec_per_sec)"
+if [ -n "$last" ]; then
+  echo "coverage:        cov $(field cov), ft $(field ft), corpus $(field corp)"
+else
+  echo "coverage:        not reported (stopped while loading the corpus)"
+fi
+echo "new inputs:      $(stat new_units_added)"
+echo "peak rss:        $(stat peak_rss_mb) MB"
+echo "fuzzer status:   $status"
+if [ -n "$found" ]; then
+  echo "findings:        $(wc -l <<< "$found")"
+  sed 's/^/  /' <<< "$found"
+else
+  echo "findings:        none"
+fi
+exit "$status"
