@@ -37,10 +37,18 @@ void RegisterOwnerClass() {
   Check(::RegisterClassExW(&wc), "RegisterClassExW");
 }
 
-void UnloadAll() {
+// Unloads every loaded window on the way out of the process. A window that
+// will not go is left to the process's end, which takes it anyway.
+void UnloadAll() noexcept {
   // Unloading removes the form from the list, so take a copy first.
   const std::vector<Form*> loaded = State().loaded;
-  for (Form* form : loaded) form->Unload();
+  for (Form* form : loaded) {
+    try {
+      form->Unload();
+    } catch (const RuntimeError&) {
+      ::OutputDebugStringA("a window could not be unloaded at program end");
+    }
+  }
 }
 
 }  // namespace
