@@ -6,10 +6,11 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest   # native build and unit tests
   g++-mingw-w64-x86-64-posix                      # the Windows programs
-  wine64 fonts-wine xvfb xauth x11-apps imagemagick          # running them, screenshots
+  wine64 fonts-wine xvfb xauth x11-apps imagemagick  # running them, screenshots
   lame sox                                        # test and demo music
   xorriso                                         # the disc image
   clang libclang-rt-14-dev                        # sanitizers and libFuzzer
+  python3-pil python3-numpy fonts-noto-cjk        # the artwork script and its tests
 )
 missing=()
 for p in "${packages[@]}"; do
