@@ -106,6 +106,7 @@ PlayResult PlaybackEngine::OpenTrack(const std::wstring& path) {
   if (!output) return PlayResult::DeviceUnavailable;
   track_ = std::move(track);
   decoder_ = std::move(decoder);
+  decoderUsed_ = false;
   output_ = std::move(output);
   return PlayResult::Ok;
 }
@@ -114,12 +115,16 @@ PlayResult PlaybackEngine::StartPlaying() {
   if (!track_) return PlayResult::NothingOpen;
   StopPlaying();
   if (!track_->Rewind()) return PlayResult::FileUnreadable;
-  // A fresh codec stream: none of the previous run's held-back state.
-  decoder_.reset();
-  decoder_ = AcmDecoder::Open(track_->format());
-  if (!decoder_) {
-    Close();
-    return PlayResult::CodecUnavailable;
+  // A codec stream that has decoded holds back state from that run: start
+  // from a fresh one. The stream Open made is still fresh and is kept.
+  if (decoderUsed_) {
+    decoder_.reset();
+    decoder_ = AcmDecoder::Open(track_->format());
+    if (!decoder_) {
+      Close();
+      return PlayResult::CodecUnavailable;
+    }
+    decoderUsed_ = false;
   }
   if (!output_) output_ = WaveOutput::Open(decoder_->pcmFormat());
   if (!output_) return PlayResult::DeviceUnavailable;
@@ -156,6 +161,7 @@ bool PlaybackEngine::Refill() {
       while (pcm_.size() < capacity && !streamEnded_) {
         const auto frame = track_->NextFrame(kScanPerFrame);
         if (!frame && !track_->ended()) break;  // long junk: go on at the next wake-up
+        decoderUsed_ = decoderUsed_ || frame.has_value();
         if (!frame || !decoder_->Decode(frame->bytes, pcm_)) streamEnded_ = true;
       }
       if (pcm_.empty() || (pcm_.size() < capacity && !streamEnded_)) break;

@@ -57,6 +57,7 @@ class PlaybackEngine {
 
   std::unique_ptr<Track> track_;
   std::unique_ptr<AcmDecoder> decoder_;
+  bool decoderUsed_ = false;  // decoder_ has been fed since it was opened
   std::unique_ptr<WaveOutput> output_;
   std::vector<std::uint8_t> pcm_;  // decoded sound not yet queued
   bool playing_ = false;
