@@ -43,6 +43,7 @@ std::optional<FrameHeader> ParseHeader(std::span<const std::uint8_t> bytes) {
   h.sampleRate = kSampleRatesMpeg1[rateIndex] / rateDivisor;
   h.channelMode = static_cast<ChannelMode>(b3 >> 6);
   h.channels = h.channelMode == ChannelMode::Mono ? 1 : 2;
+  h.modeExtension = (b3 >> 4) & 0x03;
   h.samplesPerFrame = mpeg1 ? 1152 : 576;
   const int padding = (b2 >> 1) & 0x01;
   // samplesPerFrame / 8 bits per byte: 144 for MPEG-1, 72 for MPEG-2 and 2.5.

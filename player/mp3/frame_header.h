@@ -20,6 +20,7 @@ struct FrameHeader {
   int frameLength = 0;       // bytes, header included
   int samplesPerFrame = 0;   // per channel
   bool hasCrc = false;       // a 16-bit CRC follows the header
+  int modeExtension = 0;     // joint stereo: bit 1 mid/side, bit 0 intensity
 
   // Bytes of side information after the header (and CRC): where a Xing or
   // Info header starts inside the first frame of a stream.
