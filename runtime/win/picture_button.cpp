@@ -21,6 +21,10 @@ void NotifyClicked(HWND button) {
 bool IsRepeat(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
 
 LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // An owner-drawn button turns the second press of a double-click into a
+  // double-click notification, without the pressed look and without a click.
+  // Here every press is a press: the action runs once for each release.
+  if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
   if (message == WM_KEYDOWN) {
     Form* form = Form::FromWindow(hwnd);
     switch (wParam) {

@@ -90,6 +90,11 @@ void ReportErrorAndEnd(const RuntimeError& error) {
   state.ending = true;
   ::OutputDebugStringA(error.what());
   const std::wstring title(state.project.title);
+  // An unload on the error's way here may have asked the event loop to quit.
+  // A quit request left in the queue would end the report's own modal loop
+  // at once, so the report would vanish unread: take it out first.
+  MSG quit;
+  ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   ::MessageBoxW(nullptr, FormatErrorReport(error.number()).c_str(), title.c_str(),
                 MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   EndProgram(static_cast<UINT>(error.number()));
@@ -126,9 +131,13 @@ HWND HiddenOwnerWindow() { return State().hiddenOwner; }
 void NoteFormLoaded(Form& form) { State().loaded.push_back(&form); }
 
 void NoteFormUnloaded(Form& form) {
-  std::vector<Form*>& loaded = State().loaded;
-  loaded.erase(std::remove(loaded.begin(), loaded.end(), &form), loaded.end());
-  if (loaded.empty()) ::PostQuitMessage(0);
+  ProgramState& state = State();
+  const auto at = std::find(state.loaded.begin(), state.loaded.end(), &form);
+  // A window torn down half-built was never counted as loaded, and once the
+  // program is ending its end does not go through the event loop.
+  if (at == state.loaded.end()) return;
+  state.loaded.erase(at);
+  if (state.loaded.empty() && !state.ending) ::PostQuitMessage(0);
 }
 
 namespace detail {

@@ -6,8 +6,10 @@
 
 namespace e2e {
 
-ProgramUnderTest::ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder) {
+ProgramUnderTest::ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder,
+                                   const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + path + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

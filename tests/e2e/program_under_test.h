@@ -10,8 +10,10 @@ namespace e2e {
 
 class ProgramUnderTest {
  public:
-  // Starts `path` with `currentFolder` as its current folder.
-  ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder);
+  // Starts `path` with `currentFolder` as its current folder, and
+  // `arguments` after the quoted path on its command line.
+  ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder,
+                   const std::wstring& arguments = L"");
   ~ProgramUnderTest();
   ProgramUnderTest(const ProgramUnderTest&) = delete;
   ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
