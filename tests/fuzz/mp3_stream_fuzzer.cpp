@@ -22,7 +22,7 @@
 
 #include "player/mp3/frame_header.h"
 #include "player/mp3/stream_parser.h"
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 #include "synthetic_stream.h"
 
 namespace mp3::test {

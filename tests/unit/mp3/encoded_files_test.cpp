@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "player/mp3/stream_parser.h"
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 
 namespace mp3 {
 namespace {
