@@ -1,0 +1,49 @@
+// Decoding trees built at compile time from the Huffman code tables. A tree
+// is an array of nodes; node 0 is the root. Each node holds its two children
+// (for bit 0 and bit 1): 0 when no code continues that way, a node index, or
+// kHuffmanLeaf with the decoded value (x << 4 | y, or a quadruple's v w x y
+// bits) in the low bits.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "player/mp3/layer3/huffman_codes.h"
+
+namespace mp3::layer3 {
+
+using HuffmanNode = std::array<std::uint16_t, 2>;
+
+inline constexpr std::uint16_t kHuffmanLeaf = 0x8000;
+
+// Builds the tree of `codes`, whose entry i codes (i / size, i % size).
+// Fails to compile when the codes are not a prefix code or the tree needs more
+// than `Nodes` nodes.
+template <std::size_t Nodes, std::size_t Count>
+constexpr std::array<HuffmanNode, Nodes> BuildHuffmanTree(const std::array<HuffmanCode, Count>& codes, int size) {
+  std::array<HuffmanNode, Nodes> nodes{};
+  std::size_t used = 1;
+  for (std::size_t entry = 0; entry < Count; ++entry) {
+    const HuffmanCode code = codes[entry];
+    const auto value = static_cast<std::uint16_t>(((entry / size) << 4) | (entry % size));
+    std::size_t node = 0;
+    for (int bit = code.length - 1; bit >= 0; --bit) {
+      std::uint16_t& child = nodes[node][(code.code >> bit) & 1];
+      if (bit == 0) {
+        if (child != 0) throw "a code is the prefix of another";
+        child = static_cast<std::uint16_t>(kHuffmanLeaf | value);
+      } else {
+        if ((child & kHuffmanLeaf) != 0) throw "a code is the prefix of another";
+        if (child == 0) {
+          if (used == Nodes) throw "too many tree nodes";
+          child = static_cast<std::uint16_t>(used++);
+        }
+        node = child;
+      }
+    }
+  }
+  return nodes;
+}
+
+}  // namespace mp3::layer3
