@@ -1,5 +1,6 @@
 #include "player/mp3/layer3/hybrid_filter.h"
 
+#include <algorithm>
 #include <span>
 
 #include "player/mp3/layer3/imdct.h"
@@ -13,7 +14,9 @@ void InverseMdctGranule(const std::array<float, kLines>& xr, const GranuleInfo& 
   for (int sb = 0; sb < 32; ++sb) {
     const std::span<const float, 18> lines(xr.data() + sb * 18, 18);
     std::array<float, 36> z;
-    if (sb >= firstShortSubband) {
+    if (std::all_of(lines.begin(), lines.end(), [](float v) { return v == 0.0f; })) {
+      z.fill(0.0f);
+    } else if (sb >= firstShortSubband) {
       InverseMdctShort(lines, z);
     } else {
       InverseMdctLong(lines, shortBlock ? BlockType::Normal : info.blockType, z);

@@ -8,7 +8,7 @@ namespace {
 // The n outputs of an n-point IMDCT from its n / 2 independent ones (see
 // ImdctKernel): core[r] for r < n/4 is y[r], core[n/4 + r] is y[n/2 + r].
 template <int N>
-void Unfold(const std::array<float, N / 2>& core, std::span<float, N> y) {
+void Unfold(const std::array<float, kImdctRows<N>>& core, std::span<float, N> y) {
   constexpr int quarter = N / 4;
   for (int i = 0; i < quarter; ++i) {
     y[i] = core[i];
@@ -18,14 +18,16 @@ void Unfold(const std::array<float, N / 2>& core, std::span<float, N> y) {
   }
 }
 
+// The independent outputs as a sum of the kernel's columns weighted by the
+// inputs.
 template <int N>
-std::array<float, N / 2> Core(const std::array<std::array<float, N / 2>, N / 2>& kernel,
-                              std::span<const float, N / 2> in) {
-  std::array<float, N / 2> core{};
-  for (int r = 0; r < N / 2; ++r) {
-    float sum = 0.0f;
-    for (int k = 0; k < N / 2; ++k) sum += kernel[r][k] * in[k];
-    core[r] = sum;
+std::array<float, kImdctRows<N>> Core(
+    const std::array<std::array<float, kImdctRows<N>>, N / 2>& kernel,
+    std::span<const float, N / 2> in) {
+  std::array<float, kImdctRows<N>> core{};
+  for (int k = 0; k < N / 2; ++k) {
+    const float x = in[k];
+    for (int r = 0; r < kImdctRows<N>; ++r) core[r] += kernel[k][r] * x;
   }
   return core;
 }

@@ -34,18 +34,23 @@ inline constexpr AliasButterfly kAliasButterfly = [] {
 //   y[i] = sum_k X[k] cos(pi / (2n) * (2i + 1 + n / 2) * (2k + 1)).
 // Its outputs come in mirrored pairs: y[n/2 - 1 - i] = -y[i] and
 // y[n - 1 - i] = y[n/2 + i] for i < n/4, so only the rows i = 0 .. n/4 - 1
-// and i = n/2 .. 3n/4 - 1 are needed. Row r of the table is output i = r for
-// r < n/4 and i = n/2 + (r - n/4) after that.
+// and i = n/2 .. 3n/4 - 1 are needed. The table holds, for each input k, the
+// column of those rows: entry r is output i = r for r < n/4 and
+// i = n/2 + (r - n/4) after that. Columns are padded with zeros to a
+// multiple of four so that summing them vectorises.
 template <int N>
-constexpr std::array<std::array<float, N / 2>, N / 2> ImdctKernel() {
-  std::array<std::array<float, N / 2>, N / 2> rows{};
-  for (int r = 0; r < N / 2; ++r) {
-    const int i = r < N / 4 ? r : N / 2 + (r - N / 4);
-    for (int k = 0; k < N / 2; ++k) {
-      rows[r][k] = static_cast<float>(cmath::CosPi((2LL * i + 1 + N / 2) * (2 * k + 1), 2LL * N));
+inline constexpr int kImdctRows = (N / 2 + 3) / 4 * 4;
+
+template <int N>
+constexpr std::array<std::array<float, kImdctRows<N>>, N / 2> ImdctKernel() {
+  std::array<std::array<float, kImdctRows<N>>, N / 2> columns{};
+  for (int k = 0; k < N / 2; ++k) {
+    for (int r = 0; r < N / 2; ++r) {
+      const int i = r < N / 4 ? r : N / 2 + (r - N / 4);
+      columns[k][r] = static_cast<float>(cmath::CosPi((2LL * i + 1 + N / 2) * (2 * k + 1), 2LL * N));
     }
   }
-  return rows;
+  return columns;
 }
 
 inline constexpr auto kImdct36Kernel = ImdctKernel<36>();

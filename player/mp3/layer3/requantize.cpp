@@ -17,6 +17,23 @@ float QuarterPower(int exponent) {
   return static_cast<float>(std::ldexp(kQuarterPowers[remainder], -whole));
 }
 
+// |q|^(4/3) past the table, magnitudes no code gives capped.
+float LargePow43(unsigned magnitude) {
+  const double m = std::min<unsigned>(magnitude, kMaxQuantized);
+  return static_cast<float>(m * std::cbrt(m));
+}
+
+}  // namespace
+
+float PowFourThirds(int q) {
+  const unsigned magnitude = q < 0 ? 0u - static_cast<unsigned>(q) : static_cast<unsigned>(q);
+  const float value = magnitude < static_cast<unsigned>(kPow43TableSize) ? kPow43[magnitude]
+                                                                         : LargePow43(magnitude);
+  return q < 0 ? -value : value;
+}
+
+namespace {
+
 // Requantizes lines [begin, end) of `in` with one gain into `xr`, zero past
 // `nonzeroEnd`.
 void ScaleLines(const ChannelGranule& in, int begin, int end, float gain,
@@ -24,20 +41,19 @@ void ScaleLines(const ChannelGranule& in, int begin, int end, float gain,
   const int coded = std::clamp(in.nonzeroEnd, 0, kLines);
   const int stop = std::min(end, coded);
   int i = begin;
-  for (; i < stop; ++i) xr[i] = in.quantized[i] == 0 ? 0.0f : PowFourThirds(in.quantized[i]) * gain;
+  for (; i < stop; ++i) {
+    // Without a branch on the sign, which is as good as random.
+    const int q = in.quantized[i];
+    const float sign = static_cast<float>((q >> 31) | 1);
+    const unsigned magnitude = static_cast<unsigned>((q ^ (q >> 31)) - (q >> 31));
+    const float value = magnitude < static_cast<unsigned>(kPow43TableSize) ? kPow43[magnitude]
+                                                                           : LargePow43(magnitude);
+    xr[i] = value * sign * gain;
+  }
   for (; i < end; ++i) xr[i] = 0.0f;
 }
 
 }  // namespace
-
-float PowFourThirds(int q) {
-  const long long wide = q;
-  const int magnitude = static_cast<int>(std::min<long long>(wide < 0 ? -wide : wide, kMaxQuantized));
-  const float value = magnitude < kPow43TableSize
-                          ? kPow43[magnitude]
-                          : static_cast<float>(magnitude * std::cbrt(static_cast<double>(magnitude)));
-  return q < 0 ? -value : value;
-}
 
 void Requantize(const ChannelGranule& in, Version version, const ScalefactorBands& bands,
                 std::array<float, kLines>& xr) {
