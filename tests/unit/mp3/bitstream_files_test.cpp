@@ -4,8 +4,10 @@
 // region boundaries and every Huffman table the file uses.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -104,13 +106,15 @@ struct EncodedFile {
   const char* name;
   int channels;
   std::size_t minFrames;
+  bool crc = false;  // every frame carries a CRC
 };
 
 void PrintTo(const EncodedFile& file, std::ostream* out) { *out << file.name; }
 
 const EncodedFile kEncodedFiles[] = {
-    {"cbr_stereo_44k", 2, 70},   {"vbr_stereo_44k", 2, 70}, {"cbr_mono_44k", 1, 70},
-    {"mpeg2_stereo_22k", 2, 70}, {"mpeg25_mono_8k", 1, 25}, {"id3v2_picture", 2, 70},
+    {"cbr_stereo_44k", 2, 70},   {"cbr_stereo_44k_crc", 2, 70, true}, {"vbr_stereo_44k", 2, 70},
+    {"cbr_mono_44k", 1, 70},     {"mpeg2_stereo_22k", 2, 70},         {"mpeg25_mono_8k", 1, 25},
+    {"id3v2_picture", 2, 70},
 };
 
 class BitstreamFileTest : public testing::TestWithParam<EncodedFile> {};
@@ -119,6 +123,7 @@ TEST_P(BitstreamFileTest, EveryGranuleEndsExactlyAtItsLength) {
   const EncodedFile& file = GetParam();
   const std::vector<OwnedFrame> frames = FramesOf(file.name);
   ASSERT_GE(frames.size(), file.minFrames) << file.name;
+  for (const OwnedFrame& frame : frames) ASSERT_EQ(frame.header.hasCrc, file.crc) << file.name;
 
   const FileFacts facts = ReadStageByStage(frames);
   for (const std::string& failure : facts.failures) ADD_FAILURE() << file.name << ": " << failure;
@@ -145,6 +150,87 @@ TEST_P(BitstreamFileTest, ReaderDecodesEveryFrame) {
 
 INSTANTIATE_TEST_SUITE_P(Lame, BitstreamFileTest, testing::ValuesIn(kEncodedFiles),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// What a decoded frame must hold whatever its input: values only below
+// nonzeroEnd, none beyond what 13 linbits can code.
+void ExpectWithinBounds(const FrameData& data, const std::string& where) {
+  if (!data.decoded) return;
+  for (int gr = 0; gr < data.granules; ++gr) {
+    for (int ch = 0; ch < data.header.channels; ++ch) {
+      const ChannelGranule& granule = data.granule[gr][ch];
+      ASSERT_GE(granule.nonzeroEnd, 0) << where;
+      ASSERT_LE(granule.nonzeroEnd, kLines) << where;
+      for (int line = 0; line < kLines; ++line) {
+        const int value = granule.quantized[static_cast<std::size_t>(line)];
+        if (line >= granule.nonzeroEnd) {
+          ASSERT_EQ(value, 0) << where << " line " << line;
+        }
+        ASSERT_LE(std::abs(value), 15 + 8191) << where << " line " << line;
+      }
+    }
+  }
+}
+
+constexpr const char* kDamagedFiles[] = {"cbr_stereo_44k", "mpeg2_stereo_22k", "mpeg25_mono_8k"};
+
+TEST(DamagedFrames, FrameCutAtEveryLengthIsNotDecoded) {
+  constexpr std::size_t kIntact = 8;
+  for (const char* name : kDamagedFiles) {
+    const std::vector<OwnedFrame> frames = FramesOf(name);
+    ASSERT_GT(frames.size(), kIntact + 1) << name;
+    BitstreamReader intact;
+    FrameData data;
+    for (std::size_t f = 0; f < kIntact; ++f) intact.Read(frames[f].bytes, frames[f].header, data);
+    const OwnedFrame& victim = frames[kIntact];
+    for (std::size_t length = 0; length < victim.bytes.size(); ++length) {
+      BitstreamReader reader = intact;
+      reader.Read(std::span(victim.bytes).first(length), victim.header, data);
+      EXPECT_FALSE(data.decoded) << name << " cut to " << length;
+      reader.Read(frames[kIntact + 1].bytes, frames[kIntact + 1].header, data);
+      ExpectWithinBounds(data, std::string(name) + " after a frame cut to " + std::to_string(length));
+    }
+  }
+}
+
+TEST(DamagedFrames, FlippedBitsStayWithinBounds) {
+  std::mt19937 random(20261208);
+  for (const char* name : kDamagedFiles) {
+    std::vector<OwnedFrame> frames = FramesOf(name);
+    for (int round = 0; round < 20; ++round) {
+      BitstreamReader reader;
+      FrameData data;
+      for (OwnedFrame& frame : frames) {
+        std::vector<std::uint8_t> damaged = frame.bytes;
+        // Flip a few bits after the header: side information and main data.
+        for (int flip = 0; flip < 1 + round % 4; ++flip) {
+          const std::size_t bit = kHeaderLength * 8 + random() % ((damaged.size() - kHeaderLength) * 8);
+          damaged[bit / 8] ^= static_cast<std::uint8_t>(0x80 >> (bit % 8));
+        }
+        reader.Read(damaged, frame.header, data);
+        ExpectWithinBounds(data, std::string(name) + " round " + std::to_string(round));
+      }
+    }
+  }
+}
+
+TEST(DamagedFrames, RandomBodiesStayWithinBounds) {
+  std::mt19937 random(8122026);
+  for (const char* name : kDamagedFiles) {
+    const std::vector<OwnedFrame> frames = FramesOf(name);
+    BitstreamReader reader;
+    FrameData data;
+    std::size_t decoded = 0;
+    for (int i = 0; i < 2000; ++i) {
+      std::vector<std::uint8_t> frame = frames[static_cast<std::size_t>(i) % frames.size()].bytes;
+      for (std::size_t b = kHeaderLength; b < frame.size(); ++b) frame[b] = static_cast<std::uint8_t>(random());
+      reader.Read(frame, frames.front().header, data);
+      ExpectWithinBounds(data, std::string(name) + " random frame " + std::to_string(i));
+      if (data.decoded) ++decoded;
+    }
+    // Random side information rarely holds together.
+    EXPECT_LT(decoded, 2000u) << name;
+  }
+}
 
 }  // namespace
 }  // namespace mp3::layer3

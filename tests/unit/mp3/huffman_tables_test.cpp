@@ -1,0 +1,89 @@
+// The Huffman code tables as transcribed: each must be a complete prefix
+// code (its Kraft sum is exactly 1) whose codes are all different, and the
+// decoding tree built from it must give back every value pair from its code.
+// A mistyped code or length fails one of these.
+#include <gtest/gtest.h>
+
+#include <span>
+#include <string>
+
+#include "player/mp3/layer3/bit_reader.h"
+#include "player/mp3/layer3/huffman_codes.h"
+#include "player/mp3/layer3/huffman_tables.h"
+
+namespace mp3::layer3 {
+namespace {
+
+struct CodeTable {
+  const char* name;
+  std::span<const HuffmanCode> codes;
+  int rows;                    // values of x (1 for a count1 table)
+  int size;                    // values of y per row: entry = x * size + y
+  const HuffmanNode* tree;
+};
+
+void PrintTo(const CodeTable& table, std::ostream* out) { *out << table.name; }
+
+const CodeTable kTables[] = {
+    {"table1", kHuffmanTable1, 2, 2, PairTableFor(1).tree},
+    {"table2", kHuffmanTable2, 3, 3, PairTableFor(2).tree},
+    {"table3", kHuffmanTable3, 3, 3, PairTableFor(3).tree},
+    {"table5", kHuffmanTable5, 4, 4, PairTableFor(5).tree},
+    {"table6", kHuffmanTable6, 4, 4, PairTableFor(6).tree},
+    {"table7", kHuffmanTable7, 6, 6, PairTableFor(7).tree},
+    {"table8", kHuffmanTable8, 6, 6, PairTableFor(8).tree},
+    {"table9", kHuffmanTable9, 6, 6, PairTableFor(9).tree},
+    {"table10", kHuffmanTable10, 8, 8, PairTableFor(10).tree},
+    {"table11", kHuffmanTable11, 8, 8, PairTableFor(11).tree},
+    {"table12", kHuffmanTable12, 8, 8, PairTableFor(12).tree},
+    {"table13", kHuffmanTable13, 16, 16, PairTableFor(13).tree},
+    {"table15", kHuffmanTable15, 16, 16, PairTableFor(15).tree},
+    {"table16", kHuffmanTable16, 16, 16, PairTableFor(16).tree},
+    {"table24", kHuffmanTable24, 16, 16, PairTableFor(24).tree},
+    {"count1A", kCount1TableA, 1, 16, Count1TreeA()},
+};
+
+class HuffmanTableTest : public testing::TestWithParam<CodeTable> {};
+
+TEST_P(HuffmanTableTest, IsACompletePrefixCode) {
+  const CodeTable& table = GetParam();
+  ASSERT_EQ(table.codes.size(), static_cast<std::size_t>(table.rows * table.size)) << table.name;
+  // Kraft sum in units of 2^-19, the longest code length.
+  constexpr int kMaxLength = 19;
+  std::uint64_t kraft = 0;
+  for (std::size_t i = 0; i < table.codes.size(); ++i) {
+    const HuffmanCode code = table.codes[i];
+    ASSERT_GE(code.length, 1) << table.name << " entry " << i;
+    ASSERT_LE(code.length, kMaxLength) << table.name << " entry " << i;
+    ASSERT_LT(code.code, 1u << code.length) << table.name << " entry " << i << " has more bits than its length";
+    kraft += std::uint64_t{1} << (kMaxLength - code.length);
+  }
+  EXPECT_EQ(kraft, std::uint64_t{1} << kMaxLength) << table.name;
+}
+
+TEST_P(HuffmanTableTest, TreeGivesBackEveryPairFromItsCode) {
+  const CodeTable& table = GetParam();
+  for (std::size_t entry = 0; entry < table.codes.size(); ++entry) {
+    const HuffmanCode code = table.codes[entry];
+    // The code left-aligned in three bytes, then ones that a shorter
+    // decode would run into.
+    const std::uint32_t aligned = (std::uint32_t{code.code} << (24 - code.length)) | ((1u << (24 - code.length)) - 1);
+    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(aligned >> 16), static_cast<std::uint8_t>(aligned >> 8),
+                                   static_cast<std::uint8_t>(aligned)};
+    BitReader reader(bytes);
+    std::uint16_t node = 0;
+    std::uint16_t child = 0;
+    while (((child = table.tree[node][reader.ReadBit() ? 1 : 0]) & kHuffmanLeaf) == 0 && child != 0) node = child;
+    ASSERT_NE(child, 0) << table.name << " entry " << entry << ": no code";
+    const int x = static_cast<int>(entry) / table.size;
+    const int y = static_cast<int>(entry) % table.size;
+    EXPECT_EQ(child & ~kHuffmanLeaf, (x << 4) | y) << table.name << " entry " << entry;
+    EXPECT_EQ(reader.position(), code.length) << table.name << " entry " << entry;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layer3, HuffmanTableTest, testing::ValuesIn(kTables),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace mp3::layer3
