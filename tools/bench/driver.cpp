@@ -33,6 +33,9 @@ namespace {
 constexpr POINT kButtonPoint = {40, 18};
 constexpr DWORD kSettleMs = 1000;
 constexpr DWORD kSampleGraceMs = 500;  // time for the script to read /proc
+// A program's process may still be tearing down when its handle signals:
+// let that finish before the next start.
+constexpr DWORD kAfterCloseMs = 500;
 
 struct Subject {
   const char* label;
@@ -52,6 +55,7 @@ void MeasurePaint(const Subject& subject) {
     Print("idle-working-set %s %llu\n", subject.label, static_cast<unsigned long long>(*kib));
   }
   program.Close();
+  ::Sleep(kAfterCloseMs);
 }
 
 void MeasurePlayback(const Subject& subject, const std::wstring& capture, DWORD seconds) {
@@ -77,6 +81,7 @@ void MeasurePlayback(const Subject& subject, const std::wstring& capture, DWORD 
     Print("playing-working-set %s %llu\n", subject.label, static_cast<unsigned long long>(*kib));
   }
   program.Close();
+  ::Sleep(kAfterCloseMs);
 }
 
 int Run(int argc, wchar_t** argv) {
