@@ -52,12 +52,7 @@ void Decoder::DecodeGranule(int granule, std::span<float> out) {
     }
     ReduceAliases(spectrum_[ch], info);
     InverseMdctGranule(spectrum_[ch], info, overlap_[ch], subbands_);
-    std::array<float, 32> pcm;
-    for (int slot = 0; slot < 18; ++slot) {
-      Synthesize(subbands_[slot], synthesis_[ch], pcm);
-      float* dest = out.data() + static_cast<std::size_t>(slot) * 32 * channels + ch;
-      for (int j = 0; j < 32; ++j) dest[j * channels] = pcm[j];
-    }
+    Synthesize(subbands_, synthesis_[ch], out.subspan(ch), channels);
   }
 }
 

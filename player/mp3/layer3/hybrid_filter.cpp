@@ -24,7 +24,7 @@ void InverseMdctGranule(const std::array<float, kLines>& xr, const GranuleInfo& 
     const float invert = (sb & 1) ? -1.0f : 1.0f;
     for (int i = 0; i < 18; ++i) {
       const float sample = z[i] + overlap[sb][i];
-      out[i][sb] = (i & 1) ? sample * invert : sample;
+      out[sb][i] = (i & 1) ? sample * invert : sample;
       overlap[sb][i] = z[18 + i];
     }
   }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "player/mp3/layer3/dct32.h"
 #include "player/mp3/layer3/granule.h"
 
 namespace mp3::layer3 {
@@ -12,8 +13,9 @@ namespace mp3::layer3 {
 // subband: one channel's memory from granule to granule. Zero at a start.
 using OverlapMemory = std::array<std::array<float, 18>, 32>;
 
-// 18 time slots of 32 subband samples: the input of the synthesis filter bank.
-using SubbandSamples = std::array<std::array<float, 32>, 18>;
+// 32 subbands of 18 time samples each: the input of the synthesis filter
+// bank, [subband][time slot].
+using SubbandSamples = SlotVectors;
 
 // Turns `xr` (subband order, reordered and alias-reduced) into subband
 // samples: the inverse MDCT of each subband with its block's window (long

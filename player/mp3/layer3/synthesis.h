@@ -1,8 +1,11 @@
-// The polyphase synthesis filter bank: 32 subband samples in, 32 PCM
-// samples out, per step.
+// The polyphase synthesis filter bank: per time slot, 32 subband samples in
+// and 32 PCM samples out.
 #pragma once
 
 #include <array>
+#include <span>
+
+#include "player/mp3/layer3/dct32.h"
 
 namespace mp3::layer3 {
 
@@ -13,9 +16,12 @@ struct SynthesisMemory {
   int newest = 0;  // ring index of the most recent vector
 };
 
-// One step of the filter bank: matrixes `subbands` into a new vector V,
-// shifts it into `memory` and windows the memory into 32 output samples.
-void Synthesize(const std::array<float, 32>& subbands, SynthesisMemory& memory,
-                std::array<float, 32>& out);
+// The 18 steps of one granule. `subbands[sb][t]` is subband sb's sample in
+// time slot t. Each step matrixes one slot's 32 samples into a new vector V,
+// shifts it into `memory` and windows the memory into 32 output samples,
+// written to out[(32 t + j) * stride]; `out` must hold 576 * stride - stride
+// + 1 values.
+void Synthesize(const SlotVectors& subbands, SynthesisMemory& memory, std::span<float> out,
+                int stride);
 
 }  // namespace mp3::layer3

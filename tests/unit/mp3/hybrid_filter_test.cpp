@@ -110,12 +110,12 @@ TEST(InverseMdctGranule, OverlapsGranulesAndInvertsOddSubbands) {
     InverseMdctLong(std::span<const float, 18>(second.data() + sb * 18, 18), BlockType::Normal, b);
     for (int i = 0; i < 18; ++i) {
       const float sign = (sb % 2 == 1 && i % 2 == 1) ? -1.0f : 1.0f;
-      ASSERT_NEAR(out[i][sb], sign * (b[i] + a[18 + i]), 1e-6) << "subband " << sb << ", sample " << i;
+      ASSERT_NEAR(out[sb][i], sign * (b[i] + a[18 + i]), 1e-6) << "subband " << sb << ", sample " << i;
       ASSERT_EQ(overlap[sb][i], b[18 + i]) << "subband " << sb << ", memory " << i;
     }
     for (int other = 0; other < 32; ++other) {
       if (other != sb) {
-        ASSERT_EQ(out[0][other], 0.0f) << "subband " << other;
+        ASSERT_EQ(out[other][0], 0.0f) << "subband " << other;
       }
     }
   }
@@ -141,7 +141,7 @@ TEST(InverseMdctGranule, MixedBlockUsesLongTransformsBelowSubbandTwo) {
     }
     for (int i = 0; i < 18; ++i) {
       const float sign = (sb % 2 == 1 && i % 2 == 1) ? -1.0f : 1.0f;
-      ASSERT_NEAR(out[i][sb], sign * expected[i], 1e-6) << "subband " << sb << ", sample " << i;
+      ASSERT_NEAR(out[sb][i], sign * expected[i], 1e-6) << "subband " << sb << ", sample " << i;
     }
   }
 }
