@@ -80,7 +80,7 @@ struct ToneFile {
 };
 
 const ToneFile kToneFiles[] = {
-    {"cbr_stereo_44k", 44100, 2}, {"vbr_stereo_44k", 44100, 2},
+    {"cbr_stereo_44k", 44100, 2}, {"vbr_stereo_44k", 44100, 2},  {"cbr_stereo_44k_crc", 44100, 2},
     {"cbr_mono_44k", 44100, 1},   {"mpeg2_stereo_22k", 22050, 2}, {"mpeg25_mono_8k", 8000, 1},
 };
 
