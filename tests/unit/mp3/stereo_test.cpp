@@ -173,5 +173,40 @@ TEST(Stereo, ShortBlockIntensityStartsPerWindow) {
   }
 }
 
+// Mixed blocks: with the right channel's last non-zero line in the long
+// part, the long bands above it and every short band are intensity coded;
+// with one in the short part, no long band is, and the short bands follow
+// the per-window rule.
+TEST(Stereo, MixedBlockIntensityRegion) {
+  const ScalefactorBands& bands = Bands44();
+  const int shortBand5Window1 = bands.shortStart[5] * 3 + (bands.shortStart[6] - bands.shortStart[5]);
+  const struct {
+    const char* name;
+    int nonzeroLine;
+    int longLine;        // a line in long band 6 (lines 24..29)
+    bool longIntensity;   // whether that long band is intensity coded
+    bool shortIntensity;  // whether short band 4, window 1 is
+  } kCases[] = {
+      {"last non-zero in long band 2", 9, 25, true, true},
+      {"last non-zero in short band 5, window 1", shortBand5Window1, 25, false, false},
+  };
+  for (const auto& c : kCases) {
+    Spectra s;
+    s.left.fill(1.0f);
+    s.right[c.nonzeroLine] = 0.25f;
+    ChannelGranule right;
+    right.info.blockType = BlockType::Short;
+    right.info.mixedBlock = true;
+    right.scalefactors.longBands.fill(3);
+    for (auto& band : right.scalefactors.shortBands) band = {3, 3, 3};
+    ProcessStereo(JointStereo(Version::Mpeg1, false, true), right, bands, s.left, s.right);
+    EXPECT_NEAR(s.left[c.longLine], c.longIntensity ? 0.5 : 1.0, 1e-6) << c.name << ": long band 6";
+    const int width4 = bands.shortStart[5] - bands.shortStart[4];
+    const int shortLine = bands.shortStart[4] * 3 + width4;
+    EXPECT_NEAR(s.left[shortLine], c.shortIntensity ? 0.5 : 1.0, 1e-6) << c.name << ": short band 4, window 1";
+    EXPECT_NEAR(s.left[bands.shortStart[12] * 3], 0.5, 1e-6) << c.name << ": short band 12, window 0";
+  }
+}
+
 }  // namespace
 }  // namespace mp3::layer3
