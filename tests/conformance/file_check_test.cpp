@@ -73,6 +73,19 @@ Bytes Ape(std::uint32_t items) {
   return Concat({block(true), Bytes(items, 'x'), block(false)});
 }
 
+// `count` MPEG-1 frames (128 kbit/s, 44.1 kHz, stereo, 417 bytes) whose
+// first granule claims 511 big-value pairs, more than a granule holds: every
+// frame is found, none decodes.
+Bytes UndecodableFrames(int count) {
+  Bytes frames;
+  for (int i = 0; i < count; ++i) {
+    Bytes frame = {0xFF, 0xFB, 0x90, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x80};
+    frame.resize(417, 0);
+    frames.insert(frames.end(), frame.begin(), frame.end());
+  }
+  return frames;
+}
+
 class ScratchFile {
  public:
   explicit ScratchFile(const Bytes& bytes)
@@ -142,6 +155,7 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
       {"empty", {}, "not an MP3 file"},
       {"text", Text("not music at all\n", 500), "not an MP3 file"},
       {"only an ID3v2 tag", Id3v2(20000), "not an MP3 file"},
+      {"frames that do not decode", UndecodableFrames(20), "no frame decodes (20 frames found)"},
       {"a tenth of the file is audio", Concat({cbr, Text("junk", cbr.size() * 9 / 4)}), "only 9."},
       {"damaged after ten frames", damaged, "only "},
   };
