@@ -7,29 +7,28 @@
 namespace mp3::layer3 {
 namespace {
 
-constexpr int kNoValue = -1;
 constexpr int kShortWindows = 3;
 
-// Walks `tree` bit by bit; the leaf's value, or kNoValue for a bit sequence
-// no code starts with.
-int DecodeValue(BitReader& reader, const HuffmanNode* tree) {
-  std::uint16_t node = 0;
-  for (;;) {
-    const std::uint16_t child = tree[node][reader.ReadBit() ? 1 : 0];
-    if ((child & kHuffmanLeaf) != 0) return child & ~kHuffmanLeaf;
-    if (child == 0) return kNoValue;
-    node = child;
+// Gives `magnitudes` (all below 15 when linbits are in use) their signs,
+// one bit for each nonzero one, read in order.
+template <std::size_t Count>
+void ApplySigns(BitReader& reader, std::array<int, Count>& magnitudes) {
+  std::uint32_t signs = reader.Peek32();
+  int used = 0;
+  for (int& value : magnitudes) {
+    if (value == 0) continue;
+    if ((signs & 0x80000000u) != 0) value = -value;
+    signs <<= 1;
+    ++used;
   }
+  reader.Skip(used);
 }
 
-int WithSign(BitReader& reader, int magnitude) {
-  if (magnitude == 0) return 0;
-  return reader.ReadBit() ? -magnitude : magnitude;
-}
-
-int BigValue(BitReader& reader, int magnitude, int linbits) {
-  if (linbits > 0 && magnitude == 15) magnitude += static_cast<int>(reader.Read(linbits));
-  return WithSign(reader, magnitude);
+// One value of a pair coded with linbits: the escape 15 adds them.
+int ValueWithLinbits(BitReader& reader, int magnitude, int linbits) {
+  if (magnitude == 15) magnitude += static_cast<int>(reader.Read(linbits));
+  if (magnitude != 0 && reader.ReadBit()) return -magnitude;
+  return magnitude;
 }
 
 // Lines where regions 1 and 2 of the big-values region start.
@@ -59,26 +58,33 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
     const PairTable& table = PairTableFor(info.tableSelect[static_cast<std::size_t>(region)]);
     if (!table.exists) return false;
     const int regionEnd = std::min(region == 0 ? region1 : (region == 1 ? region2 : kLines), bigValuesEnd);
-    if (table.tree == nullptr) {
+    if (table.decoding.tree == nullptr) {
       line = std::max(regionEnd, line + 2);
       continue;
     }
     for (; line < regionEnd; line += 2) {
-      const int value = DecodeValue(reader, table.tree);
-      if (value == kNoValue) return false;
-      out.quantized[static_cast<std::size_t>(line)] = BigValue(reader, value >> 4, table.linbits);
-      out.quantized[static_cast<std::size_t>(line) + 1] = BigValue(reader, value & 0x0F, table.linbits);
+      const int value = DecodeHuffman(reader, table.decoding);
+      if (value == kNoHuffmanValue) return false;
+      std::array<int, 2> pair = {value >> 4, value & 0x0F};
+      if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
+        ApplySigns(reader, pair);
+      } else {
+        pair[0] = ValueWithLinbits(reader, pair[0], table.linbits);
+        pair[1] = ValueWithLinbits(reader, pair[1], table.linbits);
+      }
+      out.quantized[static_cast<std::size_t>(line)] = pair[0];
+      out.quantized[static_cast<std::size_t>(line) + 1] = pair[1];
       if (reader.position() > end) return false;
     }
   }
   line = bigValuesEnd;
 
-  const HuffmanNode* treeA = Count1TreeA();
+  const HuffmanDecoding tableA = Count1TableADecoding();
   while (line + 4 <= kLines && reader.position() < end) {
-    const int value = info.count1TableB ? static_cast<int>(reader.Read(4)) ^ 0x0F : DecodeValue(reader, treeA);
-    if (value == kNoValue) return false;
-    std::array<int, 4> quad{};
-    for (int i = 0; i < 4; ++i) quad[static_cast<std::size_t>(i)] = WithSign(reader, (value >> (3 - i)) & 1);
+    const int value = info.count1TableB ? static_cast<int>(reader.Read(4)) ^ 0x0F : DecodeHuffman(reader, tableA);
+    if (value == kNoHuffmanValue) return false;
+    std::array<int, 4> quad = {(value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1};
+    ApplySigns(reader, quad);
     if (reader.position() > end) break;
     std::copy(quad.begin(), quad.end(), out.quantized.begin() + line);
     line += 4;

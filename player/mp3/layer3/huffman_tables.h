@@ -1,12 +1,21 @@
 // The decoding trees of the big-value tables 0..31 and the count1 tables.
 #pragma once
 
+#include <cstdint>
+
+#include "player/mp3/layer3/bit_reader.h"
 #include "player/mp3/layer3/huffman_tree.h"
 
 namespace mp3::layer3 {
 
+// A code table ready for decoding: its tree and the lookup of its first bits.
+struct HuffmanDecoding {
+  const HuffmanNode* tree;
+  const HuffmanLookupEntry* lookup;
+};
+
 struct PairTable {
-  const HuffmanNode* tree;  // null: table 0 (all values zero) or a table that does not exist
+  HuffmanDecoding decoding;  // null tree: table 0 (all values zero) or a table that does not exist
   int linbits;
   bool exists;
 };
@@ -15,6 +24,25 @@ struct PairTable {
 const PairTable& PairTableFor(int index);
 
 // Count1 table A; table B is a fixed 4-bit code needing no tree.
-const HuffmanNode* Count1TreeA();
+HuffmanDecoding Count1TableADecoding();
+
+inline constexpr int kNoHuffmanValue = -1;
+
+// Reads the next code of `table`: its value, or kNoHuffmanValue for bits no
+// code starts with. The lookup resolves codes of up to kHuffmanLookupBits
+// bits; longer ones go on through the tree from the bits already peeked (no
+// code is longer than 19 bits).
+inline int DecodeHuffman(BitReader& reader, const HuffmanDecoding& table) {
+  const std::uint32_t bits = reader.Peek32();
+  const HuffmanLookupEntry entry = table.lookup[bits >> (32 - kHuffmanLookupBits)];
+  std::uint16_t target = entry.target;
+  int used = entry.length;
+  while (target != 0 && (target & kHuffmanLeaf) == 0 && used < 32) {
+    target = table.tree[target][(bits >> (31 - used)) & 1];
+    ++used;
+  }
+  reader.Skip(used);
+  return (target & kHuffmanLeaf) != 0 ? target & ~kHuffmanLeaf : kNoHuffmanValue;
+}
 
 }  // namespace mp3::layer3

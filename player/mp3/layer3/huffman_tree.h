@@ -2,7 +2,8 @@
 // is an array of nodes; node 0 is the root. Each node holds its two children
 // (for bit 0 and bit 1): 0 when no code continues that way, a node index, or
 // kHuffmanLeaf with the decoded value (x << 4 | y, or a quadruple's v w x y
-// bits) in the low bits.
+// bits) in the low bits. A lookup table beside each tree resolves the first
+// kHuffmanLookupBits bits of a code in one step.
 #pragma once
 
 #include <array>
@@ -44,6 +45,37 @@ constexpr std::array<HuffmanNode, Nodes> BuildHuffmanTree(const std::array<Huffm
     }
   }
   return nodes;
+}
+
+inline constexpr int kHuffmanLookupBits = 8;
+
+// What the next kHuffmanLookupBits bits of the input decode to. `target` is
+// kHuffmanLeaf with the value of a code of `length` bits, or the tree node to
+// go on from after all kHuffmanLookupBits bits, or 0 when no code starts with
+// the first `length` bits.
+struct HuffmanLookupEntry {
+  std::uint16_t target;
+  std::uint8_t length;
+};
+
+using HuffmanLookup = std::array<HuffmanLookupEntry, std::size_t{1} << kHuffmanLookupBits>;
+
+template <std::size_t Nodes>
+constexpr HuffmanLookup BuildHuffmanLookup(const std::array<HuffmanNode, Nodes>& tree) {
+  HuffmanLookup lookup{};
+  for (std::size_t bits = 0; bits < lookup.size(); ++bits) {
+    std::uint16_t node = 0;
+    for (int depth = 1; depth <= kHuffmanLookupBits; ++depth) {
+      const std::uint16_t child = tree[node][(bits >> (kHuffmanLookupBits - depth)) & 1];
+      if ((child & kHuffmanLeaf) != 0 || child == 0) {
+        lookup[bits] = {child, static_cast<std::uint8_t>(depth)};
+        break;
+      }
+      node = child;
+      if (depth == kHuffmanLookupBits) lookup[bits] = {node, static_cast<std::uint8_t>(depth)};
+    }
+  }
+  return lookup;
 }
 
 }  // namespace mp3::layer3
