@@ -13,9 +13,8 @@ namespace mp3::layer3 {
 // Reorders the short-block part of `xr` in place: for a short block all of
 // it, for a mixed block the short bands from `firstShortBand` on (the lines
 // before them are long-block lines and stay). Line j of window w in short
-// band b, at shortStart[b] * 3 + w * width + j in bitstream order, goes to
-// subband f / 6, slot w * 6 + f % 6, where
-// f = shortStart[b] + j, with the short bands of `bands`.
+// band b (of `bands`), at shortStart[b] * 3 + w * width + j in bitstream
+// order, goes to subband f / 6, slot w * 6 + f % 6, where f = shortStart[b] + j.
 void ReorderShortBlock(std::array<float, kLines>& xr, const ScalefactorBands& bands,
                        int firstShortBand);
 

@@ -13,10 +13,9 @@ namespace mp3::layer3 {
 
 // Fills `xr` from `in`, keeping the bitstream's line order (short bands by
 // band, then window). Lines at and past in.nonzeroEnd are zero. `bands` are
-// the scale factor bands of the frame's sample rate. A mixed
-// block uses long bands 0..7 (MPEG-1) or 0..5 (MPEG-2 and 2.5), then short
-// bands from 3. Magnitudes above 8206, which no Huffman code gives, are
-// treated as 8206.
+// the scale factor bands of the frame's sample rate. A mixed block uses long
+// bands 0..7 (MPEG-1) or 0..5 (MPEG-2 and 2.5), then short bands from 3.
+// Magnitudes above 8206, which no Huffman code gives, are treated as 8206.
 void Requantize(const ChannelGranule& in, Version version, const ScalefactorBands& bands,
                 std::array<float, kLines>& xr);
 

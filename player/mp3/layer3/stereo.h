@@ -20,8 +20,10 @@ namespace mp3::layer3 {
 // longIllegal / shortIllegal for MPEG-2 and 2.5. The highest long and short
 // band, which code no scale factor, take the position of the band below.
 // Every other band gets mid/side when the header enables it. `right` is the
-// right channel's granule (its block type, scale factors and scalefac_compress
-// decide); both channels share its block type.
+// right channel's granule: its block type, scale factors and
+// scalefac_compress decide the bands of both channels. Lines are paired in
+// bitstream order, which is only meaningful when both channels have the same
+// block type, as the format requires of joint stereo.
 void ProcessStereo(const FrameHeader& header, const ChannelGranule& right,
                    const ScalefactorBands& bands,
                    std::array<float, kLines>& left, std::array<float, kLines>& rightValues);
