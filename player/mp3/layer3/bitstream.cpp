@@ -46,7 +46,7 @@ void BitstreamReader::Read(std::span<const std::uint8_t> frame, const FrameHeade
   if (totalBits > mainData->size() * 8) return;
 
   const ScalefactorBands& bands = ScalefactorBandsFor(header.sampleRate);
-  const bool intensityStereo = header.channelMode == ChannelMode::JointStereo && (header.modeExtension & 1) != 0;
+  const bool intensityStereo = HasIntensityStereo(header);
   BitReader reader(*mainData);
   for (int gr = 0; gr < out.granules; ++gr) {
     for (int ch = 0; ch < header.channels; ++ch) {

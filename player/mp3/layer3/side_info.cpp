@@ -48,10 +48,14 @@ int SideInfoOffset(const FrameHeader& header) {
   return static_cast<int>(kHeaderLength) + (header.hasCrc ? kCrcLength : 0);
 }
 
+bool HasIntensityStereo(const FrameHeader& header) {
+  return header.channelMode == ChannelMode::JointStereo && (header.modeExtension & 1) != 0;
+}
+
 bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header, SideInfo& out) {
   const std::size_t offset = static_cast<std::size_t>(SideInfoOffset(header));
   const std::size_t length = static_cast<std::size_t>(header.SideInfoLength());
-  if (frame.size() < offset + length) return false;
+  if (frame.size() < offset + length || header.channels < 1 || header.channels > 2) return false;
   BitReader reader(frame.subspan(offset, length));
 
   const bool mpeg1 = header.version == Version::Mpeg1;
@@ -67,7 +71,7 @@ bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header
     out.scfsi = {};
   }
 
-  const bool intensityStereo = header.channelMode == ChannelMode::JointStereo && (header.modeExtension & 1) != 0;
+  const bool intensityStereo = HasIntensityStereo(header);
   bool consistent = true;
   for (int gr = 0; gr < (mpeg1 ? 2 : 1); ++gr) {
     for (int ch = 0; ch < channels; ++ch) {

@@ -74,7 +74,7 @@ FileFacts ReadStageByStage(const std::vector<OwnedFrame>& frames) {
     }
     BitReader reader(*mainData);
     const bool mpeg1 = header.version == Version::Mpeg1;
-    const bool intensity = header.channelMode == ChannelMode::JointStereo && (header.modeExtension & 1) != 0;
+    const bool intensity = HasIntensityStereo(header);
     for (int gr = 0; gr < (mpeg1 ? 2 : 1); ++gr) {
       bool sounding = false;
       for (int ch = 0; ch < header.channels; ++ch) {

@@ -186,6 +186,17 @@ TEST_P(BadSideInfoTest, IsRefused) {
 INSTANTIATE_TEST_SUITE_P(HandMade, BadSideInfoTest, testing::ValuesIn(kBadCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A header made by hand rather than parsed may claim any channel count.
+TEST(SideInfo, HeaderWithoutOneOrTwoChannelsIsRefused) {
+  const std::vector<std::uint8_t> frame = BuildFrame(kMpeg1Stereo, Mpeg1Stereo(), {});
+  for (const int channels : {0, 3, -1}) {
+    FrameHeader header = HeaderOf(kMpeg1Stereo);
+    header.channels = channels;
+    SideInfo read;
+    EXPECT_FALSE(ReadSideInfo(frame, header, read)) << channels << " channels";
+  }
+}
+
 struct LayoutCase {
   int scalefacCompress;
   bool intensityRightChannel;
