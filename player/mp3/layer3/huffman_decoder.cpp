@@ -9,11 +9,10 @@ namespace {
 
 constexpr int kShortWindows = 3;
 
-// Gives `magnitudes` (all below 15 when linbits are in use) their signs,
-// one bit for each nonzero one, read in order.
+// Gives `magnitudes` their signs from the top of `signs`, one bit for each
+// nonzero one, in order; returns the bits used.
 template <std::size_t Count>
-void ApplySigns(BitReader& reader, std::array<int, Count>& magnitudes) {
-  std::uint32_t signs = reader.Peek32();
+int ApplySigns(std::uint32_t signs, std::array<int, Count>& magnitudes) {
   int used = 0;
   for (int& value : magnitudes) {
     if (value == 0) continue;
@@ -21,7 +20,7 @@ void ApplySigns(BitReader& reader, std::array<int, Count>& magnitudes) {
     signs <<= 1;
     ++used;
   }
-  reader.Skip(used);
+  return used;
 }
 
 // One value of a pair coded with linbits: the escape 15 adds them.
@@ -63,12 +62,16 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
       continue;
     }
     for (; line < regionEnd; line += 2) {
-      const int value = DecodeHuffman(reader, table.decoding);
-      if (value == kNoHuffmanValue) return false;
-      std::array<int, 2> pair = {value >> 4, value & 0x0F};
+      // One peek holds the code (up to 19 bits) and both sign bits; values
+      // with linbits read on from the reader.
+      const std::uint32_t bits = reader.Peek32();
+      const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
+      if (symbol.value == kNoHuffmanValue) return false;
+      std::array<int, 2> pair = {symbol.value >> 4, symbol.value & 0x0F};
       if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
-        ApplySigns(reader, pair);
+        reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
       } else {
+        reader.Skip(symbol.length);
         pair[0] = ValueWithLinbits(reader, pair[0], table.linbits);
         pair[1] = ValueWithLinbits(reader, pair[1], table.linbits);
       }
@@ -81,10 +84,14 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
 
   const HuffmanDecoding tableA = Count1TableADecoding();
   while (line + 4 <= kLines && reader.position() < end) {
-    const int value = info.count1TableB ? static_cast<int>(reader.Read(4)) ^ 0x0F : DecodeHuffman(reader, tableA);
-    if (value == kNoHuffmanValue) return false;
+    // One peek holds the code (up to 6 bits) and the four sign bits.
+    const std::uint32_t bits = reader.Peek32();
+    const HuffmanSymbol symbol =
+        info.count1TableB ? HuffmanSymbol{static_cast<int>(bits >> 28) ^ 0x0F, 4} : DecodeHuffman(bits, tableA);
+    if (symbol.value == kNoHuffmanValue) return false;
+    const int value = symbol.value;
     std::array<int, 4> quad = {(value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1};
-    ApplySigns(reader, quad);
+    reader.Skip(symbol.length + ApplySigns(bits << symbol.length, quad));
     if (reader.position() > end) break;
     std::copy(quad.begin(), quad.end(), out.quantized.begin() + line);
     line += 4;

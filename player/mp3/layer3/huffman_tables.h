@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "player/mp3/layer3/bit_reader.h"
 #include "player/mp3/layer3/huffman_tree.h"
 
 namespace mp3::layer3 {
@@ -28,12 +27,15 @@ HuffmanDecoding Count1TableADecoding();
 
 inline constexpr int kNoHuffmanValue = -1;
 
-// Reads the next code of `table`: its value, or kNoHuffmanValue for bits no
-// code starts with. The lookup resolves codes of up to kHuffmanLookupBits
-// bits; longer ones go on through the tree from the bits already peeked (no
-// code is longer than 19 bits).
-inline int DecodeHuffman(BitReader& reader, const HuffmanDecoding& table) {
-  const std::uint32_t bits = reader.Peek32();
+struct HuffmanSymbol {
+  int value;   // kNoHuffmanValue for bits no code starts with
+  int length;  // bits of the code (or of the bits looked at, for no code)
+};
+
+// Decodes the code at the top of `bits`, 32 bits of input. The lookup
+// resolves codes of up to kHuffmanLookupBits bits; longer ones go on through
+// the tree (no code is longer than 19 bits).
+inline HuffmanSymbol DecodeHuffman(std::uint32_t bits, const HuffmanDecoding& table) {
   const HuffmanLookupEntry entry = table.lookup[bits >> (32 - kHuffmanLookupBits)];
   std::uint16_t target = entry.target;
   int used = entry.length;
@@ -41,8 +43,7 @@ inline int DecodeHuffman(BitReader& reader, const HuffmanDecoding& table) {
     target = table.tree[target][(bits >> (31 - used)) & 1];
     ++used;
   }
-  reader.Skip(used);
-  return (target & kHuffmanLeaf) != 0 ? target & ~kHuffmanLeaf : kNoHuffmanValue;
+  return {(target & kHuffmanLeaf) != 0 ? target & ~kHuffmanLeaf : kNoHuffmanValue, used};
 }
 
 }  // namespace mp3::layer3

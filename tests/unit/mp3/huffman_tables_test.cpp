@@ -8,7 +8,6 @@
 #include <span>
 #include <string>
 
-#include "player/mp3/layer3/bit_reader.h"
 #include "player/mp3/layer3/huffman_codes.h"
 #include "player/mp3/layer3/huffman_tables.h"
 
@@ -66,18 +65,15 @@ TEST_P(HuffmanTableTest, DecodingGivesBackEveryPairFromItsCode) {
   const CodeTable& table = GetParam();
   for (std::size_t entry = 0; entry < table.codes.size(); ++entry) {
     const HuffmanCode code = table.codes[entry];
-    // The code left-aligned in three bytes, then ones that a shorter
-    // decode would run into.
-    const std::uint32_t aligned = (std::uint32_t{code.code} << (24 - code.length)) | ((1u << (24 - code.length)) - 1);
-    const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(aligned >> 16), static_cast<std::uint8_t>(aligned >> 8),
-                                   static_cast<std::uint8_t>(aligned)};
-    BitReader reader(bytes);
-    const int value = DecodeHuffman(reader, table.decoding);
-    ASSERT_NE(value, kNoHuffmanValue) << table.name << " entry " << entry << ": no code";
+    // The code at the top of 32 bits, then ones that a shorter decode would
+    // run into.
+    const std::uint32_t bits = (std::uint32_t{code.code} << (32 - code.length)) | ((1u << (32 - code.length)) - 1);
+    const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
+    ASSERT_NE(symbol.value, kNoHuffmanValue) << table.name << " entry " << entry << ": no code";
     const int x = static_cast<int>(entry) / table.size;
     const int y = static_cast<int>(entry) % table.size;
-    EXPECT_EQ(value, (x << 4) | y) << table.name << " entry " << entry;
-    EXPECT_EQ(reader.position(), code.length) << table.name << " entry " << entry;
+    EXPECT_EQ(symbol.value, (x << 4) | y) << table.name << " entry " << entry;
+    EXPECT_EQ(symbol.length, code.length) << table.name << " entry " << entry;
   }
 }
 
