@@ -44,8 +44,9 @@ void ScaleLines(const ChannelGranule& in, int begin, int end, float gain,
   for (; i < stop; ++i) {
     // Without a branch on the sign, which is as good as random.
     const int q = in.quantized[i];
+    const unsigned negative = static_cast<unsigned>(q >> 31);  // all ones or zero
+    const unsigned magnitude = (static_cast<unsigned>(q) ^ negative) - negative;
     const float sign = static_cast<float>((q >> 31) | 1);
-    const unsigned magnitude = static_cast<unsigned>((q ^ (q >> 31)) - (q >> 31));
     const float value = magnitude < static_cast<unsigned>(kPow43TableSize) ? kPow43[magnitude]
                                                                            : LargePow43(magnitude);
     xr[i] = value * sign * gain;

@@ -40,6 +40,20 @@ TEST(PowFourThirds, MagnitudesNoCodeGivesAreCappedNotOverflowed) {
   }
 }
 
+// Values no Huffman code gives, as a damaged granule might hold: capped at
+// the largest magnitude, never overflowed.
+TEST(Requantize, ValuesNoCodeGivesAreCapped) {
+  const int kValues[] = {kMaxQuantized + 1, 2147483647, -2147483647 - 1};
+  for (int q : kValues) {
+    ChannelGranule g = Filled(q);
+    std::array<float, kLines> xr{};
+    Requantize(g, Version::Mpeg1, Bands44(), xr);
+    const float expected = q < 0 ? -PowFourThirds(kMaxQuantized) : PowFourThirds(kMaxQuantized);
+    EXPECT_EQ(xr[0], expected) << "q = " << q;
+    EXPECT_EQ(xr[kLines - 1], expected) << "q = " << q;
+  }
+}
+
 struct LongCase {
   const char* name;
   int globalGain;
