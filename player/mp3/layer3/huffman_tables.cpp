@@ -9,40 +9,45 @@ constexpr auto Tree(const std::array<HuffmanCode, Count>& codes, int size) {
   return BuildHuffmanTree<Count - 1>(codes, size);
 }
 
+// Trees and lookups are separate constants so that each stays a small
+// compile-time evaluation.
+constexpr auto kTree1 = Tree(kHuffmanTable1, 2);
+constexpr auto kTree2 = Tree(kHuffmanTable2, 3);
+constexpr auto kTree3 = Tree(kHuffmanTable3, 3);
+constexpr auto kTree5 = Tree(kHuffmanTable5, 4);
+constexpr auto kTree6 = Tree(kHuffmanTable6, 4);
+constexpr auto kTree7 = Tree(kHuffmanTable7, 6);
+constexpr auto kTree8 = Tree(kHuffmanTable8, 6);
+constexpr auto kTree9 = Tree(kHuffmanTable9, 6);
+constexpr auto kTree10 = Tree(kHuffmanTable10, 8);
+constexpr auto kTree11 = Tree(kHuffmanTable11, 8);
+constexpr auto kTree12 = Tree(kHuffmanTable12, 8);
+constexpr auto kTree13 = Tree(kHuffmanTable13, 16);
+constexpr auto kTree15 = Tree(kHuffmanTable15, 16);
+constexpr auto kTree16 = Tree(kHuffmanTable16, 16);
+constexpr auto kTree24 = Tree(kHuffmanTable24, 16);
+constexpr auto kTreeA = Tree(kCount1TableA, 16);
+
+constexpr HuffmanLookup kLookup1 = BuildHuffmanLookup(kTree1);
+constexpr HuffmanLookup kLookup2 = BuildHuffmanLookup(kTree2);
+constexpr HuffmanLookup kLookup3 = BuildHuffmanLookup(kTree3);
+constexpr HuffmanLookup kLookup5 = BuildHuffmanLookup(kTree5);
+constexpr HuffmanLookup kLookup6 = BuildHuffmanLookup(kTree6);
+constexpr HuffmanLookup kLookup7 = BuildHuffmanLookup(kTree7);
+constexpr HuffmanLookup kLookup8 = BuildHuffmanLookup(kTree8);
+constexpr HuffmanLookup kLookup9 = BuildHuffmanLookup(kTree9);
+constexpr HuffmanLookup kLookup10 = BuildHuffmanLookup(kTree10);
+constexpr HuffmanLookup kLookup11 = BuildHuffmanLookup(kTree11);
+constexpr HuffmanLookup kLookup12 = BuildHuffmanLookup(kTree12);
+constexpr HuffmanLookup kLookup13 = BuildHuffmanLookup(kTree13);
+constexpr HuffmanLookup kLookup15 = BuildHuffmanLookup(kTree15);
+constexpr HuffmanLookup kLookup16 = BuildHuffmanLookup(kTree16);
+constexpr HuffmanLookup kLookup24 = BuildHuffmanLookup(kTree24);
+constexpr HuffmanLookup kLookupA = BuildHuffmanLookup(kTreeA);
+
 template <std::size_t Nodes>
-struct TreeWithLookup {
-  std::array<HuffmanNode, Nodes> tree;
-  HuffmanLookup lookup;
-
-  constexpr HuffmanDecoding decoding() const { return {tree.data(), lookup.data()}; }
-};
-
-template <std::size_t Count>
-constexpr auto Decoding(const std::array<HuffmanCode, Count>& codes, int size) {
-  const auto tree = Tree(codes, size);
-  return TreeWithLookup<Count - 1>{tree, BuildHuffmanLookup(tree)};
-}
-
-constexpr auto kDecoding1 = Decoding(kHuffmanTable1, 2);
-constexpr auto kDecoding2 = Decoding(kHuffmanTable2, 3);
-constexpr auto kDecoding3 = Decoding(kHuffmanTable3, 3);
-constexpr auto kDecoding5 = Decoding(kHuffmanTable5, 4);
-constexpr auto kDecoding6 = Decoding(kHuffmanTable6, 4);
-constexpr auto kDecoding7 = Decoding(kHuffmanTable7, 6);
-constexpr auto kDecoding8 = Decoding(kHuffmanTable8, 6);
-constexpr auto kDecoding9 = Decoding(kHuffmanTable9, 6);
-constexpr auto kDecoding10 = Decoding(kHuffmanTable10, 8);
-constexpr auto kDecoding11 = Decoding(kHuffmanTable11, 8);
-constexpr auto kDecoding12 = Decoding(kHuffmanTable12, 8);
-constexpr auto kDecoding13 = Decoding(kHuffmanTable13, 16);
-constexpr auto kDecoding15 = Decoding(kHuffmanTable15, 16);
-constexpr auto kDecoding16 = Decoding(kHuffmanTable16, 16);
-constexpr auto kDecoding24 = Decoding(kHuffmanTable24, 16);
-constexpr auto kDecodingA = Decoding(kCount1TableA, 16);
-
-template <std::size_t Nodes>
-constexpr PairTable Pair(const TreeWithLookup<Nodes>& table, int linbits = 0) {
-  return {table.decoding(), linbits, true};
+constexpr PairTable Pair(const std::array<HuffmanNode, Nodes>& tree, const HuffmanLookup& lookup, int linbits = 0) {
+  return {{tree.data(), lookup.data()}, linbits, true};
 }
 
 constexpr PairTable kAllZeros = {{nullptr, nullptr}, 0, true};
@@ -50,20 +55,44 @@ constexpr PairTable kMissing = {{nullptr, nullptr}, 0, false};
 
 // Tables 16-23 and 24-31 differ only in their linbits.
 constexpr PairTable kPairTables[32] = {
-    kAllZeros,               Pair(kDecoding1),        Pair(kDecoding2),        Pair(kDecoding3),
-    kMissing,                Pair(kDecoding5),        Pair(kDecoding6),        Pair(kDecoding7),
-    Pair(kDecoding8),        Pair(kDecoding9),        Pair(kDecoding10),       Pair(kDecoding11),
-    Pair(kDecoding12),       Pair(kDecoding13),       kMissing,                Pair(kDecoding15),
-    Pair(kDecoding16, 1),    Pair(kDecoding16, 2),    Pair(kDecoding16, 3),    Pair(kDecoding16, 4),
-    Pair(kDecoding16, 6),    Pair(kDecoding16, 8),    Pair(kDecoding16, 10),   Pair(kDecoding16, 13),
-    Pair(kDecoding24, 4),    Pair(kDecoding24, 5),    Pair(kDecoding24, 6),    Pair(kDecoding24, 7),
-    Pair(kDecoding24, 8),    Pair(kDecoding24, 9),    Pair(kDecoding24, 11),   Pair(kDecoding24, 13),
+    kAllZeros,
+    Pair(kTree1, kLookup1),
+    Pair(kTree2, kLookup2),
+    Pair(kTree3, kLookup3),
+    kMissing,
+    Pair(kTree5, kLookup5),
+    Pair(kTree6, kLookup6),
+    Pair(kTree7, kLookup7),
+    Pair(kTree8, kLookup8),
+    Pair(kTree9, kLookup9),
+    Pair(kTree10, kLookup10),
+    Pair(kTree11, kLookup11),
+    Pair(kTree12, kLookup12),
+    Pair(kTree13, kLookup13),
+    kMissing,
+    Pair(kTree15, kLookup15),
+    Pair(kTree16, kLookup16, 1),
+    Pair(kTree16, kLookup16, 2),
+    Pair(kTree16, kLookup16, 3),
+    Pair(kTree16, kLookup16, 4),
+    Pair(kTree16, kLookup16, 6),
+    Pair(kTree16, kLookup16, 8),
+    Pair(kTree16, kLookup16, 10),
+    Pair(kTree16, kLookup16, 13),
+    Pair(kTree24, kLookup24, 4),
+    Pair(kTree24, kLookup24, 5),
+    Pair(kTree24, kLookup24, 6),
+    Pair(kTree24, kLookup24, 7),
+    Pair(kTree24, kLookup24, 8),
+    Pair(kTree24, kLookup24, 9),
+    Pair(kTree24, kLookup24, 11),
+    Pair(kTree24, kLookup24, 13),
 };
 
 }  // namespace
 
 const PairTable& PairTableFor(int index) { return kPairTables[index & 31]; }
 
-HuffmanDecoding Count1TableADecoding() { return kDecodingA.decoding(); }
+HuffmanDecoding Count1TableADecoding() { return {kTreeA.data(), kLookupA.data()}; }
 
 }  // namespace mp3::layer3

@@ -27,22 +27,20 @@ constexpr std::array<HuffmanNode, Nodes> BuildHuffmanTree(const std::array<Huffm
   std::size_t used = 1;
   for (std::size_t entry = 0; entry < Count; ++entry) {
     const HuffmanCode code = codes[entry];
-    const auto value = static_cast<std::uint16_t>(((entry / size) << 4) | (entry % size));
     std::size_t node = 0;
-    for (int bit = code.length - 1; bit >= 0; --bit) {
+    for (int bit = code.length - 1; bit > 0; --bit) {
       std::uint16_t& child = nodes[node][(code.code >> bit) & 1];
-      if (bit == 0) {
-        if (child != 0) throw "a code is the prefix of another";
-        child = static_cast<std::uint16_t>(kHuffmanLeaf | value);
-      } else {
-        if ((child & kHuffmanLeaf) != 0) throw "a code is the prefix of another";
-        if (child == 0) {
-          if (used == Nodes) throw "too many tree nodes";
-          child = static_cast<std::uint16_t>(used++);
-        }
-        node = child;
+      if (child == 0) {
+        if (used == Nodes) throw "too many tree nodes";
+        child = static_cast<std::uint16_t>(used++);
+      } else if ((child & kHuffmanLeaf) != 0) {
+        throw "a code is the prefix of another";
       }
+      node = child;
     }
+    std::uint16_t& leaf = nodes[node][code.code & 1];
+    if (leaf != 0) throw "a code is the prefix of another";
+    leaf = static_cast<std::uint16_t>(kHuffmanLeaf | ((entry / size) << 4) | (entry % size));
   }
   return nodes;
 }
