@@ -132,7 +132,7 @@ cpu_sample() {
 results="$run_dir/results.txt"
 : > "$results"
 declare -A cpu_pid cpu_begin
-exe_of() { case "$1" in player) echo Velk.exe ;; tone) echo bare_tone.exe ;; esac; }
+exe_of() { case "$1" in player) echo Velk.exe ;; window) echo bare_window.exe ;; tone) echo bare_tone.exe ;; esac; }
 
 echo "measure-player: $paint_pairs start-up pairs, then $play_pairs playback pairs of ${seconds} s"
 "$wine" explorer /desktop=measure,1024x768 "$(to_windows "$bench_dir/bench_driver.exe")" \
@@ -155,23 +155,36 @@ echo "measure-player: $paint_pairs start-up pairs, then $play_pairs playback pai
         fi
         unset "cpu_begin[$2]" ;;
       error) echo "measure-player: the driver failed: $line" >&2 ;;
+      paint)
+        echo "$line" >> "$results"
+        # The program is idle after its first paint and stays up for a
+        # second: its CPU time now is what its start took, which the
+        # machine's load changes far less than the wall-clock time.
+        if pid=$(unix_pid_of "$(exe_of "$2")") && sample=$(cpu_sample "$pid"); then
+          echo "$sample" | awk -v label="$2" -v hz="$clock_ticks" '{ printf "start-cpu %s %.0f\n", label, 1000 * $2 / hz }' >> "$results"
+        else
+          echo "start-cpu $2 missing" >> "$results"  # keeps the pairs in step
+        fi ;;
       *) echo "$line" >> "$results" ;;
     esac
   done
 "$wineserver" -w
 
-# median: the median of the numbers on standard input.
+# median: the median of the numbers on standard input ("missing" left out).
 median() {
-  sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  { grep -E '^-?[0-9.]+$' || true; } | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 # values METRIC LABEL [FIELD]: the figures of one metric and program, in run order.
 values() { awk -v m="$1" -v l="$2" -v f="${3:-3}" '$1 == m && $2 == l { print $f }' "$results"; }
 # pair_ratios METRIC A B: A/B for each interleaved pair, in run order.
-pair_ratios() { paste <(values "$1" "$2") <(values "$1" "$3") | awk 'NF == 2 && $2 > 0 { print $1 / $2 }'; }
+pair_ratios() { paste <(values "$1" "$2") <(values "$1" "$3") | awk '$1 + 0 > 0 && $2 + 0 > 0 { print $1 / $2 }'; }
 
 paint_player=$(values paint player | median)
 paint_window=$(values paint window | median)
 paint_ratio=$(pair_ratios paint player window | median)
+start_cpu_player=$(values start-cpu player | median)
+start_cpu_window=$(values start-cpu window | median)
+start_cpu_ratio=$(pair_ratios start-cpu player window | median)
 idle_player=$(values idle-working-set player | median)
 idle_window=$(values idle-working-set window | median)
 sound_player=$(values sound player 4 | median)
@@ -187,12 +200,14 @@ play_tone=$(values playing-working-set tone | median)
 echo
 echo "measure-player: medians ($(values paint player | wc -l) start-up pairs, $(values cpu player | wc -l) playback pairs; raw figures in $results)"
 awk -v pp="$paint_player" -v pw="$paint_window" -v pr="$paint_ratio" \
+    -v cpp="$start_cpu_player" -v cpw="$start_cpu_window" -v cpr="$start_cpu_ratio" \
     -v ip="$idle_player" -v iw="$idle_window" \
     -v sp="$sound_player" -v st="$sound_tone" -v dp="$data_player" -v dt="$data_tone" \
     -v cp="$cpu_player" -v ct="$cpu_tone" -v cd="$cpu_difference" \
     -v wp="$play_player" -v wt="$play_tone" 'BEGIN {
   printf "  %-34s %10s %10s   %s\n", "", "player", "reference", "player against reference"
   printf "  %-34s %10.1f %10.1f   %.3fx (median of pair ratios; bare window)\n", "start to first paint, ms", pp, pw, pr
+  printf "  %-34s %10.0f %10.0f   %.3fx (median of pair ratios; bare window)\n", "CPU time to first paint, ms", cpp, cpw, cpr
   printf "  %-34s %10.1f %10.1f   %+.1f MiB (bare window)\n", "working set after start, MiB", ip / 1024, iw / 1024, (ip - iw) / 1024
   printf "  %-34s %10.1f %10.1f   %+.1f ms (bare tone)\n", "click to first loud sample, ms", sp, st, sp - st
   printf "  %-34s %10.1f %10.1f   %+.1f ms (bare tone)\n", "click to first captured data, ms", dp, dt, dp - dt
