@@ -168,6 +168,9 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
   const Verdict missing = CheckFile(kCorpus / "no such file.mp3");
   EXPECT_FALSE(missing.playable);
   EXPECT_EQ(missing.refusal.rfind("cannot open", 0), 0u) << missing.refusal;
+  const Verdict folder = CheckFile(kCorpus);
+  EXPECT_FALSE(folder.playable);
+  EXPECT_EQ(folder.refusal, "a folder, not a file");
 }
 
 struct TagCase {

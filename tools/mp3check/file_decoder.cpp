@@ -7,6 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "player/mp3/decoder.h"
@@ -21,6 +22,8 @@ constexpr std::size_t kMaxSamplesPerFrame = 1152 * 2;
 }  // namespace
 
 FileFacts DecodeFile(const std::filesystem::path& path, const FrameHandler& onFrame) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) throw std::runtime_error("a folder, not a file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error(std::string("cannot open: ") + std::strerror(errno));
   in.seekg(0, std::ios::end);
