@@ -74,7 +74,7 @@ class PlaybackEngine {
   const AudioLoader loadAudio_;
   const SystemAudio* audio_ = nullptr;  // loaded at the first Open; not owned
   std::unique_ptr<Track> track_;
-  std::unique_ptr<mp3::Decoder> decoder_;      // made at the first Open, kept
+  std::unique_ptr<mp3::Decoder> decoder_;  // made at the first Open, kept
   std::array<float, kMaxFrameSamples> frameSamples_{};
   std::unique_ptr<WaveOutput> output_;
   std::vector<std::int16_t> pcm_;  // decoded sound not yet queued
