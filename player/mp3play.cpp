@@ -2,15 +2,12 @@
 
 #include "player/frmabout.h"
 #include "player/mp3play_description.h"
+#include "player/playback/mp3_player.h"
 #include "runtime/core/variant.h"
 #include "runtime/win/program.h"
 
 namespace player {
 namespace {
-
-constexpr rt::DispatchId kOpen = 17;
-constexpr rt::DispatchId kPlay = 18;
-constexpr rt::DispatchId kStop = 21;
 
 constexpr rt::ClickAction<Mp3play> kClickActions[] = {
     {L"Command1", &Mp3play::Command1_Click}, {L"Command2", &Mp3play::Command2_Click},
@@ -45,8 +42,8 @@ void Mp3play::PlayTrack(std::wstring_view fileName) {
   const std::wstring path = appPath_ + L"\\" + std::wstring(fileName);
   rt::Component& player = FindComponent(L"player");
   const rt::Variant openArgs[] = {rt::Variant::Text(path), rt::Variant::Text(L"")};
-  DiscardResult(player.Invoke(kOpen, openArgs));
-  DiscardResult(player.Invoke(kPlay, {}));
+  DiscardResult(player.Invoke(kOpenDispatchId, openArgs));
+  DiscardResult(player.Invoke(kPlayDispatchId, {}));
 }
 
 void Mp3play::Command1_Click() { PlayTrack(L"music1.mp3"); }
@@ -55,7 +52,7 @@ void Mp3play::Command3_Click() { PlayTrack(L"music3.mp3"); }
 void Mp3play::Command4_Click() { PlayTrack(L"music4.mp3"); }
 void Mp3play::Command5_Click() { PlayTrack(L"music5.mp3"); }
 
-void Mp3play::Command6_Click() { FindComponent(L"player").Invoke(kStop, {}); }
+void Mp3play::Command6_Click() { FindComponent(L"player").Invoke(kStopDispatchId, {}); }
 
 void Mp3play::Command7_Click() { Frmabout::Instance().Show(); }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A long fuzzing run of the MP3 stream parser, with ASan and UBSan, one
+# A long fuzzing run of the MP3 stream parser and decoder, with ASan and UBSan, one
 # worker. Builds the sanitize preset's fuzzer, fuzzes from the committed seed
 # corpus and ends with executions, execs/s, coverage and findings.
 #   tools/fuzz-long.sh [TIME]   TIME: minutes (default 60), or Ns, Nm, Nh

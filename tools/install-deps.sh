@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix                      # the Windows programs
   wine64 fonts-wine xvfb xauth x11-apps imagemagick  # running them, screenshots
   lame sox                                        # test and demo music
+  mpg123 ffmpeg                                   # reference decoders of the conformance test
   xorriso                                         # the disc image
   clang libclang-rt-14-dev                        # sanitizers and libFuzzer
   python3-pil python3-numpy fonts-noto-cjk        # the artwork script and its tests

@@ -28,9 +28,9 @@ source "$source_dir/tools/wine-common.sh"
 run_dir="$build_dir/e2e-run"
 
 export WINEPREFIX="$run_dir/prefix"
-# winmm and msacm32 prefer native DLLs, so that a DLL planted beside a
-# program would be taken if the program let the loader search there.
-export WINEDLLOVERRIDES="winmm,msacm32=n,b;mscoree,mshtml="
+# Wine's MP3 codec is disabled: the player decodes on its own and must not
+# lean on it.
+export WINEDLLOVERRIDES="l3codeca.acm=;mscoree,mshtml="
 export HOME="$run_dir/home"
 
 xvfb_pid=""
@@ -61,6 +61,11 @@ cp "$build_dir/tests/e2e/stand_in_installer.exe" "$run_dir/installer/setup.exe"
 xorriso -osirrox on -read_fs norock -indev "$run_dir/disc/disc.iso" -extract / "$run_dir/drive-d" 2>/dev/null
 ln -sfn "$run_dir/drive-d" "$WINEPREFIX/dosdevices/d:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+# winmm prefers a native DLL, so that one planted beside a program would be
+# taken if the program let the loader search there. Set in the registry, not
+# in WINEDLLOVERRIDES, so that a test can override it for one program
+# (AppDefaults), which the environment would not let it.
+"$wine" reg add 'HKCU\Software\Wine\DllOverrides' /v winmm /t REG_SZ /d native,builtin /f >/dev/null 2>&1
 "$wineserver" -w
 
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }

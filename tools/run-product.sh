@@ -25,6 +25,12 @@ tools/install-deps.sh
 echo "run-product: building the programs (build/win64)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j 2
+# tools/make-disc judges the tracks with mp3check, a native program.
+if [ -z "${MP3CHECK:-}" ]; then
+  echo "run-product: building the track checker (build/native)"
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target mp3check -j 2
+fi
 
 build_dir="$source_dir/build/win64"
 disc="$source_dir/build/demo-disc"

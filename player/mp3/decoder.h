@@ -1,26 +1,49 @@
 // An MPEG-1, MPEG-2 and MPEG-2.5 audio Layer III decoder: frames in, PCM out.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
+#include "player/mp3/layer3/bitstream.h"
+#include "player/mp3/layer3/granule.h"
+#include "player/mp3/layer3/hybrid_filter.h"
+#include "player/mp3/layer3/synthesis.h"
 #include "player/mp3/stream_parser.h"
 
 namespace mp3 {
 
+// Owns everything that carries from frame to frame: the bit reservoir (in
+// its BitstreamReader), each channel's IMDCT overlap and synthesis memory.
+// Its size is fixed; decoding allocates nothing.
 class Decoder {
  public:
   // Decodes one frame as StreamParser yields it into exactly
   // header.samplesPerFrame * header.channels interleaved samples at full
-  // scale 1.0, not clipped. `out` must hold that many. A frame that cannot
-  // be decoded (its main data lies before the start of the stream, or is
-  // inconsistent) gives silence of the same length. A frame whose sample
-  // rate or channel count differs from the previous one starts afresh.
-  void Decode(const Frame& frame, std::span<float> out);
+  // scale 1.0, not clipped. `out` must hold that many. Returns true when the
+  // frame's main data decoded. A frame that cannot be decoded (its main data
+  // lies before the start of the stream, or is inconsistent) gives silence of
+  // the same length, returns false and clears the filter memories, so the
+  // next frame starts from silence. A frame whose sample rate or channel
+  // count differs from the previous one starts afresh.
+  bool Decode(const Frame& frame, std::span<float> out);
 
   // Forgets everything that carries from frame to frame (bit reservoir,
   // filter memories): the next frame starts a stream.
   void Reset();
+
+ private:
+  void ClearFilterMemories();
+  void DecodeGranule(int granule, std::span<float> out);
+
+  layer3::BitstreamReader reader_;
+  layer3::FrameData frame_;
+  std::array<std::array<float, layer3::kLines>, 2> spectrum_{};
+  layer3::SubbandSamples subbands_{};
+  std::array<layer3::OverlapMemory, 2> overlap_{};
+  std::array<layer3::SynthesisMemory, 2> synthesis_{};
+  int sampleRate_ = 0;
+  int channels_ = 0;
 };
 
 // Converts to 16-bit PCM, rounding to nearest and saturating at the limits.

@@ -52,7 +52,8 @@ std::optional<FrameHeader> ParseHeader(std::span<const std::uint8_t> bytes) {
 }
 
 bool SameStream(const FrameHeader& a, const FrameHeader& b) {
-  return a.version == b.version && a.sampleRate == b.sampleRate && a.channelMode == b.channelMode;
+  // Stereo, joint stereo and dual channel may alternate within one stream.
+  return a.version == b.version && a.sampleRate == b.sampleRate && a.channels == b.channels;
 }
 
 }  // namespace mp3

@@ -40,7 +40,8 @@ inline constexpr int kMaxFrameLength = 1441;
 std::optional<FrameHeader> ParseHeader(std::span<const std::uint8_t> bytes);
 
 // True when two headers can belong to the same stream: same version, sample
-// rate and channel mode. Bitrate and padding may change from frame to frame.
+// rate and channel count. Bitrate, padding and the channel mode among stereo,
+// joint stereo and dual channel may change from frame to frame.
 bool SameStream(const FrameHeader& a, const FrameHeader& b);
 
 }  // namespace mp3

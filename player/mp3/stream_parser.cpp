@@ -56,14 +56,18 @@ std::optional<std::uint64_t> ApeTagLength(std::span<const std::uint8_t> bytes) {
 }
 
 // When `frame` is a Xing, Info or VBRI header frame, its declared frame count
-// (or 0 when it declares none); empty for an audio frame.
+// (or 0 when it declares none); empty for an audio frame. A Xing or Info tag
+// follows the side information; in a CRC-protected frame encoders put it
+// either after the CRC or where it would be without one (lame does).
 std::optional<std::uint32_t> InfoFrameCount(const Frame& frame) {
   const auto bytes = frame.bytes;
-  const std::size_t xing = kHeaderLength + (frame.header.hasCrc ? 2 : 0) + frame.header.SideInfoLength();
-  const auto atXing = bytes.subspan(std::min(xing, bytes.size()));
-  if (StartsWith(atXing, "Xing") || StartsWith(atXing, "Info")) {
-    if (atXing.size() >= 12 && (BigEndian32(&atXing[4]) & 0x01) != 0) return BigEndian32(&atXing[8]);
-    return 0u;
+  const std::size_t withoutCrc = kHeaderLength + frame.header.SideInfoLength();
+  for (const std::size_t xing : {withoutCrc + (frame.header.hasCrc ? 2 : 0), withoutCrc}) {
+    const auto atXing = bytes.subspan(std::min(xing, bytes.size()));
+    if (StartsWith(atXing, "Xing") || StartsWith(atXing, "Info")) {
+      if (atXing.size() >= 12 && (BigEndian32(&atXing[4]) & 0x01) != 0) return BigEndian32(&atXing[8]);
+      return 0u;
+    }
   }
   constexpr std::size_t kVbriOffset = kHeaderLength + 32;
   const auto atVbri = bytes.subspan(std::min(kVbriOffset, bytes.size()));

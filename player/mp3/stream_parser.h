@@ -22,7 +22,7 @@ struct Frame {
 
 // Fed the stream in chunks of any size, yields its audio frames in order.
 // A frame is accepted only when the next header matches it (same version,
-// sample rate and channel mode), a tag follows it, or the stream ends right
+// sample rate and channel count), a tag follows it, or the stream ends right
 // after it while sync is established; anything else is skipped a byte at a
 // time until two matching headers are found again. ID3v2 tags and headed APE
 // tags are skipped by their declared size without being buffered; a Xing,

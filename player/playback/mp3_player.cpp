@@ -7,10 +7,6 @@
 namespace player {
 namespace {
 
-constexpr rt::DispatchId kOpen = 17;
-constexpr rt::DispatchId kPlay = 18;
-constexpr rt::DispatchId kStop = 21;
-
 const std::wstring& TextArgument(std::span<const rt::Variant> args, std::size_t index) {
   if (index >= args.size() || args[index].isMissing()) {
     throw rt::RuntimeError(rt::ErrorNumber::ArgumentNotOptional, "Invoke");
@@ -23,16 +19,18 @@ rt::Variant ResultCode(PlayResult result) { return rt::Variant::Integer(static_c
 
 class Mp3Player final : public rt::Component {
  public:
+  Mp3Player() : engine_(LoadSystemAudio) {}
+
   rt::Variant Invoke(rt::DispatchId id, std::span<const rt::Variant> args) override {
     switch (id) {
-      case kOpen: {
+      case kOpenDispatchId: {
         // The second argument carries options this player has none of.
         TextArgument(args, 1);
         return ResultCode(engine_.Open(TextArgument(args, 0)));
       }
-      case kPlay:
+      case kPlayDispatchId:
         return ResultCode(engine_.Play());
-      case kStop:
+      case kStopDispatchId:
         engine_.Stop();
         return rt::Variant();
       default:
@@ -46,9 +44,6 @@ class Mp3Player final : public rt::Component {
 
 }  // namespace
 
-std::unique_ptr<rt::Component> CreateMp3Player() {
-  Audio();  // binds the system's audio libraries here, where a failure can be reported
-  return std::make_unique<Mp3Player>();
-}
+std::unique_ptr<rt::Component> CreateMp3Player() { return std::make_unique<Mp3Player>(); }
 
 }  // namespace player

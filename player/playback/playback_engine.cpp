@@ -10,15 +10,20 @@
 namespace player {
 namespace {
 
-// Longest wait before the playback thread looks for requests on its own.
-constexpr DWORD kPollMilliseconds = 200;
+// Longest wait before the playback thread looks for requests on its own:
+// requests and the device wake it sooner, so this only matters should a
+// wake-up be lost.
+constexpr DWORD kPollMilliseconds = 1000;
+// Pause after a failed wait, so that a wait that keeps failing never spins.
+constexpr DWORD kRetryMilliseconds = 200;
 // Most bytes read in search of one frame before the thread turns back to its
 // requests, so that junk in a file never delays Stop for long.
 constexpr std::uint64_t kScanPerFrame = 256 * 1024;
 
 }  // namespace
 
-PlaybackEngine::PlaybackEngine() : wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+PlaybackEngine::PlaybackEngine(AudioLoader loadAudio)
+    : loadAudio_(loadAudio), wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   if (!wake_) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "CreateEventW");
   try {
     thread_ = std::thread([this] { Run(); });
@@ -51,12 +56,13 @@ PlayResult PlaybackEngine::Call(Action action, std::wstring path) {
 
 void PlaybackEngine::Run() {
   for (;;) {
-    const HANDLE waits[2] = {wake_.get(), playing_ ? output_->event() : nullptr};
-    if (::WaitForMultipleObjects(playing_ ? 2 : 1, waits, FALSE, kPollMilliseconds) == WAIT_FAILED) {
-      // The device's event cannot be waited on: give up the sound rather
-      // than spin, and keep serving requests.
+    if (!Wait()) {
+      // The wait cannot be relied on: give up the sound and the device whose
+      // signal it waited for, rather than spin, and keep serving requests.
+      // Play opens a new device.
       StopPlaying();
-      ::Sleep(kPollMilliseconds);
+      output_.reset();
+      ::Sleep(kRetryMilliseconds);
     }
 
     std::deque<Request*> requests;
@@ -73,6 +79,15 @@ void PlaybackEngine::Run() {
   }
 }
 
+bool PlaybackEngine::Wait() {
+  if (!playing_) return ::WaitForSingleObject(wake_.get(), kPollMilliseconds) != WAIT_FAILED;
+  // While the device holds nothing and the file is still being searched for
+  // a frame, the device has nothing to signal: look again at once.
+  const DWORD timeout = output_->Idle() && !streamEnded_ ? 0 : kPollMilliseconds;
+  const HANDLE waits[2] = {wake_.get(), output_->event()};
+  return audio_->waitForMultipleObjects(2, waits, FALSE, timeout) != WAIT_FAILED;
+}
+
 PlayResult PlaybackEngine::Carry(const Request& request) {
   try {
     switch (request.action) {
@@ -87,11 +102,12 @@ PlayResult PlaybackEngine::Carry(const Request& request) {
         break;
     }
   } catch (const std::bad_alloc&) {
-    // Out of memory for the decoder's buffers counts as the codec failing.
+    // No memory for the file's, the decoder's or the device's buffers: the
+    // sound cannot be prepared.
     Close();
-    return PlayResult::CodecUnavailable;
+    return PlayResult::DeviceUnavailable;
   }
-  // Quit: release the device, codec and file before the thread ends.
+  // Quit: release the device and the file before the thread ends.
   Close();
   return PlayResult::Ok;
 }
@@ -100,13 +116,13 @@ PlayResult PlaybackEngine::OpenTrack(const std::wstring& path) {
   Close();
   std::unique_ptr<Track> track;
   if (const PlayResult opened = Track::Open(path, track); opened != PlayResult::Ok) return opened;
-  auto decoder = AcmDecoder::Open(track->format());
-  if (!decoder) return PlayResult::CodecUnavailable;
-  auto output = WaveOutput::Open(decoder->pcmFormat());
+  if (!audio_) audio_ = loadAudio_();
+  if (!audio_) return PlayResult::DeviceUnavailable;
+  auto output = WaveOutput::Open(*audio_, track->format().sampleRate, track->format().channels);
   if (!output) return PlayResult::DeviceUnavailable;
+  if (!decoder_) decoder_ = std::make_unique<mp3::Decoder>();
+  pcm_.reserve(output->bufferSamples() + kMaxFrameSamples);
   track_ = std::move(track);
-  decoder_ = std::move(decoder);
-  decoderUsed_ = false;
   output_ = std::move(output);
   return PlayResult::Ok;
 }
@@ -115,18 +131,8 @@ PlayResult PlaybackEngine::StartPlaying() {
   if (!track_) return PlayResult::NothingOpen;
   StopPlaying();
   if (!track_->Rewind()) return PlayResult::FileUnreadable;
-  // A codec stream that has decoded holds back state from that run: start
-  // from a fresh one. The stream Open made is still fresh and is kept.
-  if (decoderUsed_) {
-    decoder_.reset();
-    decoder_ = AcmDecoder::Open(track_->format());
-    if (!decoder_) {
-      Close();
-      return PlayResult::CodecUnavailable;
-    }
-    decoderUsed_ = false;
-  }
-  if (!output_) output_ = WaveOutput::Open(decoder_->pcmFormat());
+  decoder_->Reset();
+  if (!output_) output_ = WaveOutput::Open(*audio_, track_->format().sampleRate, track_->format().channels);
   if (!output_) return PlayResult::DeviceUnavailable;
   playing_ = true;
   streamEnded_ = false;
@@ -147,33 +153,42 @@ void PlaybackEngine::StopPlaying() {
 }
 
 void PlaybackEngine::Close() {
-  StopPlaying();
-  output_.reset();
-  decoder_.reset();
+  output_.reset();  // resets the device once, then closes it
+  playing_ = false;
+  pcm_.clear();
   track_.reset();
 }
 
 bool PlaybackEngine::Refill() {
-  const std::size_t capacity = output_->bufferBytes();
-  try {
-    for (std::size_t index = output_->FreeBuffer(); index != WaveOutput::kBufferCount;
-         index = output_->FreeBuffer()) {
-      while (pcm_.size() < capacity && !streamEnded_) {
-        const auto frame = track_->NextFrame(kScanPerFrame);
-        if (!frame && !track_->ended()) break;  // long junk: go on at the next wake-up
-        decoderUsed_ = decoderUsed_ || frame.has_value();
-        if (!frame || !decoder_->Decode(frame->bytes, pcm_)) streamEnded_ = true;
-      }
-      if (pcm_.empty() || (pcm_.size() < capacity && !streamEnded_)) break;
-      const std::size_t length = std::min(capacity, pcm_.size());
-      if (!output_->Write(index, std::span(pcm_).first(length))) return false;
-      pcm_.erase(pcm_.begin(), pcm_.begin() + static_cast<std::ptrdiff_t>(length));
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
+  const std::size_t capacity = output_->bufferSamples();
+  for (std::size_t index = output_->FreeBuffer(); index != WaveOutput::kBufferCount;
+       index = output_->FreeBuffer()) {
+    DecodeUntil(capacity);
+    if (pcm_.empty() || (pcm_.size() < capacity && !streamEnded_)) break;
+    const std::size_t length = std::min(capacity, pcm_.size());
+    if (!output_->Write(index, std::span(pcm_).first(length))) return false;
+    pcm_.erase(pcm_.begin(), pcm_.begin() + static_cast<std::ptrdiff_t>(length));
   }
   if (streamEnded_ && pcm_.empty() && output_->Idle()) playing_ = false;
   return true;
+}
+
+void PlaybackEngine::DecodeUntil(std::size_t samples) {
+  while (pcm_.size() < samples && !streamEnded_) {
+    const std::optional<mp3::Frame> frame = track_->NextFrame(kScanPerFrame);
+    if (!frame) {
+      streamEnded_ = track_->ended();
+      return;  // at the end, or long junk: go on after a look at the requests
+    }
+    // The track gives frames of its own format only, so each fills the
+    // sample frame buffer at most.
+    const std::size_t count = static_cast<std::size_t>(frame->header.samplesPerFrame * frame->header.channels);
+    const std::span<float> decoded = std::span(frameSamples_).first(count);
+    decoder_->Decode(*frame, decoded);
+    const std::size_t queued = pcm_.size();
+    pcm_.resize(queued + count);
+    mp3::ToPcm16(decoded, std::span(pcm_).subspan(queued));
+  }
 }
 
 }  // namespace player

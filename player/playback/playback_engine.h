@@ -3,6 +3,8 @@
 // for the request to be carried out, never for sound to play.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <future>
 #include <memory>
@@ -11,8 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "player/playback/acm_decoder.h"
+#include "player/mp3/decoder.h"
 #include "player/playback/mp3_player.h"
+#include "player/playback/system_audio.h"
 #include "player/playback/track.h"
 #include "player/playback/wave_output.h"
 #include "player/playback/win_handles.h"
@@ -21,15 +24,20 @@ namespace player {
 
 class PlaybackEngine {
  public:
-  // Throws RuntimeError CannotCreateObject when the event or the thread
-  // cannot be created.
-  PlaybackEngine();
+  // `loadAudio` is called on the playback thread at each Open until it gives
+  // a table, which the engine then keeps; a null result makes that Open
+  // give DeviceUnavailable. Throws RuntimeError CannotCreateObject when the
+  // event or the thread cannot be created.
+  explicit PlaybackEngine(AudioLoader loadAudio);
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
   // Stops sound, frees the device and joins the thread.
   ~PlaybackEngine();
 
+  // Stops what plays and opens the file: its first frame sets the format of
+  // the sound device opened for it.
   PlayResult Open(std::wstring path);
+  // Plays the opened file from its start, to its end, then falls silent.
   PlayResult Play();
   void Stop();
 
@@ -45,21 +53,31 @@ class PlaybackEngine {
 
   // Everything below runs on the playback thread only.
   void Run();
+  // Waits for a request, or while playing for the device to finish a
+  // buffer. False when the wait failed.
+  bool Wait();
   PlayResult Carry(const Request& request);
   PlayResult OpenTrack(const std::wstring& path);
   PlayResult StartPlaying();
   void StopPlaying();
   void Close();
-  // Queues decoded sound into every free device buffer; ends playback when
-  // the stream and the device are both exhausted. False when the device
-  // refuses a buffer.
+  // Queues decoded sound into every free device buffer, the last one partly
+  // filled; ends playback when the stream and the device are both
+  // exhausted. False when the device refuses a buffer.
   bool Refill();
+  // Decodes the track's frames until pcm_ holds at least `samples`, the
+  // stream ends, or the file's junk calls for a look at the requests.
+  void DecodeUntil(std::size_t samples);
 
+  static constexpr std::size_t kMaxFrameSamples = 1152 * 2;
+
+  const AudioLoader loadAudio_;
+  const SystemAudio* audio_ = nullptr;  // loaded at the first Open; not owned
   std::unique_ptr<Track> track_;
-  std::unique_ptr<AcmDecoder> decoder_;
-  bool decoderUsed_ = false;  // decoder_ has been fed since it was opened
+  std::unique_ptr<mp3::Decoder> decoder_;  // made at the first Open, kept
+  std::array<float, kMaxFrameSamples> frameSamples_{};
   std::unique_ptr<WaveOutput> output_;
-  std::vector<std::uint8_t> pcm_;  // decoded sound not yet queued
+  std::vector<std::int16_t> pcm_;  // decoded sound not yet queued
   bool playing_ = false;
   bool streamEnded_ = false;
 

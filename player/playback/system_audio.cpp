@@ -1,48 +1,37 @@
 #include "player/playback/system_audio.h"
 
-#include "runtime/core/runtime_error.h"
+#include <optional>
 
 namespace player {
 namespace {
 
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  const HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!module) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "LoadLibraryExW");
-  return module;
-}
-
 template <class Function>
-void Bind(HMODULE module, const char* name, Function& function) {
+bool Bind(HMODULE module, const char* name, Function& function) {
   const FARPROC address = ::GetProcAddress(module, name);
-  if (!address) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "GetProcAddress");
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+  return address != nullptr;
 }
 
-SystemAudio LoadSystemAudio() {
-  const HMODULE winmm = LoadSystemLibrary(L"winmm.dll");
-  const HMODULE msacm = LoadSystemLibrary(L"msacm32.dll");
+std::optional<SystemAudio> BindSystemAudio() {
+  const HMODULE winmm = ::LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!winmm) return std::nullopt;
   SystemAudio audio{};
-  Bind(winmm, "waveOutOpen", audio.waveOutOpen);
-  Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader);
-  Bind(winmm, "waveOutWrite", audio.waveOutWrite);
-  Bind(winmm, "waveOutReset", audio.waveOutReset);
-  Bind(winmm, "waveOutUnprepareHeader", audio.waveOutUnprepareHeader);
-  Bind(winmm, "waveOutClose", audio.waveOutClose);
-  Bind(msacm, "acmFormatSuggest", audio.acmFormatSuggest);
-  Bind(msacm, "acmStreamOpen", audio.acmStreamOpen);
-  Bind(msacm, "acmStreamSize", audio.acmStreamSize);
-  Bind(msacm, "acmStreamPrepareHeader", audio.acmStreamPrepareHeader);
-  Bind(msacm, "acmStreamConvert", audio.acmStreamConvert);
-  Bind(msacm, "acmStreamUnprepareHeader", audio.acmStreamUnprepareHeader);
-  Bind(msacm, "acmStreamClose", audio.acmStreamClose);
+  const bool bound = Bind(winmm, "waveOutOpen", audio.waveOutOpen) &&
+                     Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader) &&
+                     Bind(winmm, "waveOutWrite", audio.waveOutWrite) &&
+                     Bind(winmm, "waveOutReset", audio.waveOutReset) &&
+                     Bind(winmm, "waveOutUnprepareHeader", audio.waveOutUnprepareHeader) &&
+                     Bind(winmm, "waveOutClose", audio.waveOutClose);
+  if (!bound) return std::nullopt;
+  audio.waitForMultipleObjects = &::WaitForMultipleObjects;
   return audio;
 }
 
 }  // namespace
 
-const SystemAudio& Audio() {
-  static const SystemAudio audio = LoadSystemAudio();
-  return audio;
+const SystemAudio* LoadSystemAudio() {
+  static const std::optional<SystemAudio> audio = BindSystemAudio();
+  return audio ? &*audio : nullptr;
 }
 
 }  // namespace player

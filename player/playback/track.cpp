@@ -32,12 +32,21 @@ bool Track::Rewind() {
   if (!::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return false;
   parser_ = mp3::StreamParser();
   ended_ = false;
+  formatChanged_ = false;
   return true;
 }
 
 std::optional<mp3::Frame> Track::NextFrame(std::uint64_t scanLimit) {
+  if (formatChanged_) return std::nullopt;
   for (std::uint64_t scanned = 0;;) {
-    if (auto frame = parser_.Next()) return frame;
+    if (auto frame = parser_.Next()) {
+      if (format_.sampleRate != 0 && (frame->header.sampleRate != format_.sampleRate ||
+                                      frame->header.channels != format_.channels)) {
+        formatChanged_ = true;
+        return std::nullopt;
+      }
+      return frame;
+    }
     if (ended_ || scanned >= scanLimit) return std::nullopt;
 
     LARGE_INTEGER skip{};

@@ -29,10 +29,14 @@ class Track {
   // The next audio frame; empty at the end of the stream, when a read fails,
   // or once `scanLimit` bytes were read without finding a frame (ended()
   // tells these apart). The frame's bytes are valid until the next call.
+  // The stream ends at the first frame whose sample rate or channel count
+  // differs from format(): the sound device plays one format, and what
+  // follows such a change is not played.
   std::optional<mp3::Frame> NextFrame(std::uint64_t scanLimit);
 
-  // True once the end of the file was reached or a read failed.
-  bool ended() const { return ended_; }
+  // True once the end of the file or a change of format was reached, or a
+  // read failed.
+  bool ended() const { return ended_ || formatChanged_; }
 
  private:
   explicit Track(UniqueFile file) : file_(std::move(file)) {}
@@ -40,8 +44,9 @@ class Track {
   UniqueFile file_;
   mp3::StreamParser parser_;
   std::array<std::uint8_t, 16 * 1024> chunk_{};
-  bool ended_ = false;
-  mp3::FrameHeader format_;
+  bool ended_ = false;          // end of file, or a read failed
+  bool formatChanged_ = false;  // a frame of another format was found
+  mp3::FrameHeader format_;     // sampleRate 0 until Open found the first frame
 };
 
 }  // namespace player

@@ -1,29 +1,45 @@
 #include "player/playback/wave_output.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace player {
+namespace {
 
-std::unique_ptr<WaveOutput> WaveOutput::Open(const WAVEFORMATEX& format) {
-  std::unique_ptr<WaveOutput> output(new WaveOutput());
+// How long a device that did not give its buffers back on reset is given to
+// play them out: more than the ring holds (half a second).
+constexpr int kDrainWaits = 10;
+constexpr DWORD kDrainWaitMilliseconds = 100;
+
+}  // namespace
+
+std::unique_ptr<WaveOutput> WaveOutput::Open(const SystemAudio& audio, int sampleRate, int channels) {
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = static_cast<WORD>(channels);
+  format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = static_cast<WORD>(channels * sizeof(std::int16_t));
+  format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+
+  std::unique_ptr<WaveOutput> output(new WaveOutput(audio));
   output->event_ = UniqueEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
   if (!output->event_) return nullptr;
 
   HWAVEOUT device = nullptr;
-  if (Audio().waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(output->event_.get()), 0,
-                    CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+  if (audio.waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(output->event_.get()), 0,
+                        CALLBACK_EVENT) != MMSYSERR_NOERROR) {
     return nullptr;
   }
-  output->device_ = UniqueWaveOut(device);
+  output->device_ = device;
 
-  const std::size_t align = std::max<std::size_t>(format.nBlockAlign, 1);
-  output->bufferBytes_ = std::max<std::size_t>(format.nAvgBytesPerSec / 8 / align, 1) * align;
-  for (Buffer& buffer : output->buffers_) {
-    buffer.data.resize(output->bufferBytes_);
+  output->bufferSamples_ = static_cast<std::size_t>(std::max(sampleRate / 8, 1) * channels);
+  for (Buffer& buffer : *output->ring_) {
+    buffer.data.resize(output->bufferSamples_);
     buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.data());
-    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size());
-    if (Audio().waveOutPrepareHeader(device, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) return nullptr;
+    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size() * sizeof(std::int16_t));
+    if (audio.waveOutPrepareHeader(device, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) {
+      return nullptr;
+    }
     buffer.prepared = true;
   }
   return output;
@@ -31,36 +47,45 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const WAVEFORMATEX& format) {
 
 WaveOutput::~WaveOutput() {
   if (!device_) return;
-  Audio().waveOutReset(device_.get());
-  for (Buffer& buffer : buffers_) {
-    if (!buffer.prepared) continue;
-    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size());
-    Audio().waveOutUnprepareHeader(device_.get(), &buffer.header, sizeof(buffer.header));
+  // Unpreparing a queued buffer and closing a device that holds buffers both
+  // fail, so every buffer is called back first.
+  audio_.waveOutReset(device_);
+  for (int wait = 0; !Idle() && wait < kDrainWaits; ++wait) ::WaitForSingleObject(event_.get(), kDrainWaitMilliseconds);
+  if (!Idle()) {
+    static_cast<void>(ring_.release());
+    static_cast<void>(event_.release());
+    return;
   }
+  for (Buffer& buffer : *ring_) {
+    if (!buffer.prepared) continue;
+    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size() * sizeof(std::int16_t));
+    audio_.waveOutUnprepareHeader(device_, &buffer.header, sizeof(buffer.header));
+  }
+  audio_.waveOutClose(device_);
 }
 
-bool WaveOutput::Queued(const Buffer& buffer) const { return (buffer.header.dwFlags & WHDR_INQUEUE) != 0; }
+bool WaveOutput::Queued(const Buffer& buffer) { return (buffer.header.dwFlags & WHDR_INQUEUE) != 0; }
 
 std::size_t WaveOutput::FreeBuffer() const {
   for (std::size_t i = 0; i < kBufferCount; ++i) {
-    if (!Queued(buffers_[i])) return i;
+    if (!Queued((*ring_)[i])) return i;
   }
   return kBufferCount;
 }
 
 bool WaveOutput::Idle() const {
-  return std::none_of(buffers_.begin(), buffers_.end(), [this](const Buffer& b) { return Queued(b); });
+  return std::none_of(ring_->begin(), ring_->end(), Queued);
 }
 
-bool WaveOutput::Write(std::size_t index, std::span<const std::uint8_t> pcm) {
-  Buffer& buffer = buffers_[index];
+bool WaveOutput::Write(std::size_t index, std::span<const std::int16_t> pcm) {
+  Buffer& buffer = (*ring_)[index];
   const std::size_t length = std::min(pcm.size(), buffer.data.size());
-  std::memcpy(buffer.data.data(), pcm.data(), length);
-  buffer.header.dwBufferLength = static_cast<DWORD>(length);
+  std::copy_n(pcm.begin(), length, buffer.data.begin());
+  buffer.header.dwBufferLength = static_cast<DWORD>(length * sizeof(std::int16_t));
   buffer.header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
-  return Audio().waveOutWrite(device_.get(), &buffer.header, sizeof(buffer.header)) == MMSYSERR_NOERROR;
+  return audio_.waveOutWrite(device_, &buffer.header, sizeof(buffer.header)) == MMSYSERR_NOERROR;
 }
 
-bool WaveOutput::Reset() { return Audio().waveOutReset(device_.get()) == MMSYSERR_NOERROR; }
+bool WaveOutput::Reset() { return audio_.waveOutReset(device_) == MMSYSERR_NOERROR; }
 
 }  // namespace player

@@ -1,5 +1,6 @@
-// A waveOut device with a fixed ring of PCM buffers. Completion is signalled
-// through an event (CALLBACK_EVENT), so no code runs on the driver's thread.
+// A waveOut device playing 16-bit PCM from a fixed ring of buffers.
+// Completion is signalled through an event (CALLBACK_EVENT), so no code runs
+// on the driver's thread.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "player/playback/system_audio.h"
 #include "player/playback/win_handles.h"
 
 namespace player {
@@ -16,20 +18,26 @@ class WaveOutput {
  public:
   static constexpr std::size_t kBufferCount = 4;
 
-  // Opens the default device for `format`. Empty when there is no device or
-  // it refuses the format.
-  static std::unique_ptr<WaveOutput> Open(const WAVEFORMATEX& format);
+  // Opens the default device for 16-bit PCM at `sampleRate` with `channels`
+  // through `audio` (borrowed; it must outlive the device). Empty when there
+  // is no device or it refuses the format.
+  static std::unique_ptr<WaveOutput> Open(const SystemAudio& audio, int sampleRate, int channels);
 
   WaveOutput(const WaveOutput&) = delete;
   WaveOutput& operator=(const WaveOutput&) = delete;
-  // Resets the device, then unprepares the buffers, then closes it.
+  // Resets the device once (every buffer comes back), unprepares the
+  // buffers, then closes it. A device that keeps buffers after its reset is
+  // given the ring's length of time to play them out; should it still hold
+  // any, the device is left open and the buffers allocated, so that it never
+  // writes into freed memory.
   ~WaveOutput();
 
   // Signalled whenever the device finishes a buffer (and on open and reset).
   HANDLE event() const { return event_.get(); }
 
-  // Capacity of each buffer: an eighth of a second of sound.
-  std::size_t bufferBytes() const { return bufferBytes_; }
+  // Capacity of each buffer in samples (all channels counted): an eighth of
+  // a second of sound, whole sample frames.
+  std::size_t bufferSamples() const { return bufferSamples_; }
 
   // Index of a buffer the device does not hold, or kBufferCount when all are
   // queued.
@@ -38,8 +46,9 @@ class WaveOutput {
   // True when the device holds no buffer: everything written has played.
   bool Idle() const;
 
-  // Copies `pcm` (at most bufferBytes) into free buffer `index` and queues it.
-  bool Write(std::size_t index, std::span<const std::uint8_t> pcm);
+  // Copies `pcm` (at most bufferSamples, whole sample frames) into free
+  // buffer `index` and queues it.
+  bool Write(std::size_t index, std::span<const std::int16_t> pcm);
 
   // Stops sound at once and returns every buffer.
   bool Reset();
@@ -47,18 +56,21 @@ class WaveOutput {
  private:
   struct Buffer {
     WAVEHDR header{};
-    std::vector<std::uint8_t> data;
+    std::vector<std::int16_t> data;
     bool prepared = false;
   };
 
-  WaveOutput() = default;
-  bool Queued(const Buffer& buffer) const;
+  using Ring = std::array<Buffer, kBufferCount>;
 
+  explicit WaveOutput(const SystemAudio& audio) : audio_(audio), ring_(std::make_unique<Ring>()) {}
+  static bool Queued(const Buffer& buffer);
+
+  const SystemAudio& audio_;
   UniqueEvent event_;
-  UniqueWaveOut device_;
-  std::size_t bufferBytes_ = 0;
+  HWAVEOUT device_ = nullptr;  // owned: closed by the destructor
+  std::size_t bufferSamples_ = 0;
   // The device keeps pointers to prepared headers, so the buffers never move.
-  std::array<Buffer, kBufferCount> buffers_;
+  std::unique_ptr<Ring> ring_;
 };
 
 }  // namespace player

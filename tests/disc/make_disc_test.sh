@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# tools/make-disc on the demo content, on a publisher's content, and on
-# publisher content with a file missing. Stand-in program files with
+# tools/make-disc on the demo content, on a publisher's content, on
+# publisher content with a file missing or a track the player cannot play,
+# and with a track whose format changes mid-file. Stand-in program files with
 # distinct contents show that each file lands under its own name; the image
 # is read back through its Joliet tree, as Windows reads it.
 set -euo pipefail
@@ -80,8 +81,15 @@ echo "simplified installer" > "$pub/jt/setup.exe"
 echo "simplified data" > "$pub/jt/Data Files/安装说明 Read Me First (Simplified).txt"
 echo "traditional installer" > "$pub/ft/Setup.exe"
 echo "traditional data" > "$pub/ft/LongInstallerPackageName.cab"
-for track in 1 2 3 4 5; do echo "publisher track $track" > "$pub/music/music$track.mp3"; done
-echo "a track given alone" > "$pub/Track Two.mp3"
+# tone FILE FREQUENCY RATE [LAME-OPTIONS...]: a one-second MP3 tone.
+tone() {
+  local file=$1 frequency=$2 rate=$3
+  shift 3
+  sox -n -r "$rate" -c 2 -b 16 "$work/tone.wav" synth 1 sine "$frequency" vol 0.5
+  lame --quiet "$@" "$work/tone.wav" "$file"
+}
+for track in 1 2 3 4 5; do tone "$pub/music/music$track.mp3" $((200 * track)) 44100 -b 96; done
+tone "$pub/Track Two.mp3" 1500 44100 -b 96
 publisher=(--programs "$programs" --simplified-installer "$pub/jt" --traditional-installer "$pub/ft"
   --music "$pub/music")
 "$make_disc" "${publisher[@]}" --music2 "$pub/Track Two.mp3" --output "$work/published" >/dev/null
@@ -99,7 +107,22 @@ check_disc "$work/published" "publisher disc" \
   "/Setupft/Setup.exe|$pub/ft/Setup.exe" \
   "/Setupft/LongInstallerPackageName.cab|$pub/ft/LongInstallerPackageName.cab"
 
-# Missing files: "case|options after the publisher's|message on stderr".
+# A track whose sample rate changes mid-file plays, with a warning naming it.
+tone "$work/part1.mp3" 500 44100 -b 128 -t
+tone "$work/part2.mp3" 700 22050 -b 64 -t
+cat "$work/part1.mp3" "$work/part2.mp3" > "$pub/changing.mp3"
+"$make_disc" "${publisher[@]}" --music4 "$pub/changing.mp3" --output "$work/changing" >/dev/null 2>"$work/stderr" ||
+  fail "track changing its sample rate: make-disc failed: $(cat "$work/stderr")"
+grep -qF "make-disc: $pub/changing.mp3: warning: sample rate changes from 44100 Hz to 22050 Hz" "$work/stderr" ||
+  fail "track changing its sample rate: no warning, got: $(cat "$work/stderr")"
+cmp -s "$pub/changing.mp3" "$work/changing/disc/music4.mp3" || fail "track changing its sample rate: not on the disc"
+
+# Tracks the player cannot play: not MP3 at all, and one whose audio is
+# mostly damaged (a tone followed by nine times as many junk bytes).
+echo "a text file, not music" > "$pub/not-audio.mp3"
+{ cat "$pub/music/music1.mp3"; head -c $((9 * $(stat -c %s "$pub/music/music1.mp3"))) < <(yes junk); } > "$pub/damaged.mp3"
+
+# Missing or refused files: "case|options after the publisher's|message on stderr".
 # Each run writes over an earlier disc, which must stay as it was, and
 # leaves nothing else behind.
 mkdir -p "$work/music-without-3" "$work/no-player/launcher" "$work/failing-tools"
@@ -114,6 +137,8 @@ bad_cases=(
   "traditional installer folder absent|--traditional-installer $pub/absent|missing setup.exe in $pub/absent"
   "player not built|--programs $work/no-player|missing Velk.exe in $work/no-player/player"
   "image cannot be written|--path-to-failing-xorriso|xorriso could not write the image"
+  "track that is not MP3|--music3 $pub/not-audio.mp3|$pub/not-audio.mp3: not an MP3 file"
+  "track mostly damaged|--music5 $pub/damaged.mp3|$pub/damaged.mp3: only"
 )
 for row in "${bad_cases[@]}"; do
   IFS='|' read -r case_name options message <<< "$row"

@@ -1,7 +1,7 @@
-// DLLs planted beside the player and in its current folder must never load:
-// the player binds its audio libraries from the system folder only, and
-// still plays. The harness tells Wine to prefer native winmm and msacm32,
-// so that a planted one would be taken if the loader searched there.
+// A DLL planted beside the player and in its current folder must never load:
+// the player binds its sound system from the system folder only, and still
+// plays. The harness tells Wine to prefer a native winmm, so that a planted
+// one would be taken if the loader searched there.
 #include <windows.h>
 
 #include <string>
@@ -40,12 +40,11 @@ class ScopedEnvironment {
 
 using LoadOrderTest = PlayerFixture;
 
-TEST_F(LoadOrderTest, PlantedAudioDllsNeverLoad) {
+TEST_F(LoadOrderTest, PlantedSoundDllNeverLoads) {
   EmptyFolder(L"F:\\");
   const std::wstring planted = BuiltFile(L"tests\\e2e\\planted.dll");
   for (const std::wstring& folder : {kDiscRoot, kCurrentFolder + L"\\"}) {
     CopyFileTo(planted, folder + L"winmm.dll");
-    CopyFileTo(planted, folder + L"msacm32.dll");
   }
   const ScopedEnvironment marker(L"E2E_PLANT_MARKER", kMarker);
 

@@ -1,6 +1,6 @@
-// Planted beside the player as winmm.dll and msacm32.dll, as an attacker
-// would on a disc: when anything loads it, it appends its own path to the
-// file named by E2E_PLANT_MARKER.
+// Planted beside the player as winmm.dll, as an attacker would on a disc:
+// when anything loads it, it appends its own path to the file named by
+// E2E_PLANT_MARKER.
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

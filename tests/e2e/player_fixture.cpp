@@ -12,6 +12,9 @@ namespace {
 
 constexpr std::size_t kAnalysisWindow = 8192;
 constexpr double kSilenceRms = 50.0;
+// From the first sound after a click to where its tone is read: past what
+// the device still played of an earlier track when the click arrived.
+constexpr std::size_t kSettleSamples = kCaptureRate / 4;
 
 }  // namespace
 
@@ -65,16 +68,29 @@ HWND PlayerFixture::Button(HWND player, const std::wstring& text) {
   return button;
 }
 
-int PlayerFixture::ToneAfterClicking(HWND button) {
+int PlayerFixture::ToneAfterClicking(HWND button, std::span<const double> tones) {
   const std::uint64_t mark = CaptureMark();
   PostClick(button);
   std::vector<float> sound;
+  std::size_t start = 0;
   WaitUntil([&] {
-    sound = LastSound(CapturedSince(mark), kAnalysisWindow);
-    return sound.size() >= kAnalysisWindow;
+    sound = CapturedSince(mark);
+    start = FirstSound(sound) + kSettleSamples;
+    return start + kAnalysisWindow <= sound.size();
   }, 8000);
-  if (sound.size() < kAnalysisWindow || Rms(sound) < kSilenceRms) return -1;
-  return static_cast<int>(StrongestFrequency(sound, kTones));
+  if (start + kAnalysisWindow > sound.size()) return -1;
+  const auto window = std::span(sound).subspan(start, kAnalysisWindow);
+  if (Rms(window) < kSilenceRms) return -1;
+  return static_cast<int>(StrongestFrequency(window, tones));
+}
+
+bool PlayerFixture::WaitForTone(int tone, DWORD timeoutMs) {
+  const std::uint64_t mark = CaptureMark();
+  return WaitUntil([&] {
+    const std::vector<float> sound = LastSound(CapturedSince(mark), kAnalysisWindow);
+    return sound.size() == kAnalysisWindow && Rms(sound) >= kSilenceRms &&
+           StrongestFrequency(sound, kTones) == static_cast<std::size_t>(tone);
+  }, timeoutMs);
 }
 
 bool PlayerFixture::StaysSilent() {

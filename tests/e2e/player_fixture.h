@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,8 +18,12 @@ namespace e2e {
 
 inline constexpr wchar_t kFormClass[] = L"RtForm";
 inline const std::wstring kDiscRoot = L"E:\\";
-// The tone of music1.mp3 .. music5.mp3, as made by make-tones.sh.
-inline constexpr std::array<double, 5> kTones = {300, 450, 600, 800, 1000};
+// music1.mp3 .. music5.mp3 as make-tones.sh makes them: track k + 1 opens
+// with kTones[k] for kOpeningSeconds, then holds kTones[kLater + k] to its
+// end, so that a track that starts again is told from one that goes on.
+inline constexpr double kOpeningSeconds = 1.5;
+inline constexpr int kLater = 5;
+inline constexpr std::array<double, 10> kTones = {300, 450, 600, 800, 1000, 380, 520, 690, 900, 1150};
 
 struct ButtonLayout {
   const wchar_t* text;  // what the face reads: the button's window text
@@ -56,9 +61,12 @@ class PlayerFixture : public testing::Test {
   HWND About() const;
   HWND Button(HWND player, const std::wstring& text);
 
-  // Clicks `button` and returns the index in kTones of the tone that then
-  // sounds, or -1 when nothing but silence arrives.
-  int ToneAfterClicking(HWND button);
+  // Clicks `button` and returns the index in `tones` of the tone that
+  // sounds right after: a quarter of a second into the first sound that
+  // arrives. -1 when nothing but silence arrives.
+  int ToneAfterClicking(HWND button, std::span<const double> tones = kTones);
+  // True once the latest sound captured is kTones[tone], within `timeoutMs`.
+  static bool WaitForTone(int tone, DWORD timeoutMs);
   // True when, after a settling pause, the capture stays silent.
   static bool StaysSilent();
   // True while the window answers a message within a second.

@@ -3,9 +3,53 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace e2e {
+namespace {
+
+// The system's list of every open handle (SystemExtendedHandleInformation).
+constexpr auto kExtendedHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(64);
+
+struct HandleEntry {
+  PVOID object;
+  ULONG_PTR processId;
+  ULONG_PTR handle;
+  ULONG grantedAccess;
+  USHORT creatorBackTraceIndex;
+  USHORT objectTypeIndex;
+  ULONG attributes;
+  ULONG reserved;
+};
+
+struct HandleList {
+  ULONG_PTR count;
+  ULONG_PTR reserved;
+  HandleEntry handles[1];
+};
+
+// The number of handles process `pid` has open, counted one by one; empty
+// when the list cannot be read.
+std::optional<std::uint32_t> CountHandles(DWORD pid) {
+  std::vector<unsigned char> buffer(1 << 20);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ULONG needed = 0;
+    const NTSTATUS status = ::NtQuerySystemInformation(kExtendedHandleInformation, buffer.data(),
+                                                       static_cast<ULONG>(buffer.size()), &needed);
+    if (status == 0) {
+      const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+      std::uint32_t count = 0;
+      for (ULONG_PTR i = 0; i < list->count; ++i) count += list->handles[i].processId == pid ? 1 : 0;
+      return count;
+    }
+    buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 ProcessCounters ReadCounters(HANDLE process, DWORD pid) {
   ProcessCounters counters;
@@ -23,7 +67,10 @@ ProcessCounters ReadCounters(HANDLE process, DWORD pid) {
   for (std::size_t offset = 0;;) {
     const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[offset]);
     if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == pid) {
-      counters.handles = entry->HandleCount;
+      // Wine gives the size of the process's handle table here, which
+      // grows by doubling: count the handles themselves where the system
+      // lists them.
+      counters.handles = CountHandles(pid).value_or(entry->HandleCount);
       counters.threads = entry->NumberOfThreads;
       break;
     }

@@ -87,6 +87,12 @@ std::size_t StrongestFrequency(std::span<const float> samples, std::span<const d
   return best;
 }
 
+std::size_t FirstSound(std::span<const float> samples) {
+  std::size_t first = 0;
+  while (first < samples.size() && std::fabs(samples[first]) < kNearSilence) ++first;
+  return first;
+}
+
 std::vector<float> LastSound(std::span<const float> samples, std::size_t count) {
   std::size_t end = samples.size();
   while (end > 0 && std::fabs(samples[end - 1]) < kNearSilence) --end;

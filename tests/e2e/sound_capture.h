@@ -24,6 +24,10 @@ double Rms(std::span<const float> samples);
 // Index of the frequency in `candidates` that is strongest in `samples`.
 std::size_t StrongestFrequency(std::span<const float> samples, std::span<const double> candidates);
 
+// Index of the first sample of `samples` that is not near silence; the
+// size of `samples` when there is none.
+std::size_t FirstSound(std::span<const float> samples);
+
 // The last `count` samples that are not near silence, taken from the end of
 // the loud part of `samples`; fewer when there are not that many.
 std::vector<float> LastSound(std::span<const float> samples, std::size_t count);

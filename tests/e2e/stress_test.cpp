@@ -44,7 +44,7 @@ TEST_F(StressTest, ThousandTrackClicksWithStopsBetween) {
   for (int k = 0; k < 5; ++k) tracks[k] = Button(player, kButtons[k].text);
   const HWND stop = Button(player, kStop);
 
-  // Warm up: the first track loads the codec and opens the device.
+  // Warm up: the first track loads the sound system and opens the device.
   EXPECT_EQ(ToneAfterClicking(tracks[0]), 0);
   PostClick(stop);
   const ProcessCounters before = Settled(*velk_, process);

@@ -85,6 +85,19 @@ encode id3v1_trailer stereo44 '\x02\x40' -b 128 --id3v1-only --tt Trailer --ta A
 tail -c 1500 "$work/id3v1_trailer.mp3" > "$work/id3v1_tail.cut"
 seed lame-id3v1_trailer-end '\x10\x10' "$work/id3v1_tail.cut"
 
+# For the decoder: short blocks (a tone burst after silence), CRC, no bit
+# reservoir, dual channel, and intensity stereo switched on in the
+# short-block stream by tests/fixtures/mp3_frames.py. (Mixed blocks are a
+# bit flip away from the short ones.)
+sox -R -n -r 44100 -c 2 -b 16 "$work/burst44.wav" synth 0.05 sine 3000 sine 2500 pad 0.1 0.1
+encode burst_joint_44k burst44 '\x00\x00' -b 128
+encode crc_stereo_44k stereo44 '\x11\x00' -b 128 -m s -p
+encode nores_joint_22k stereo22 '\x00\x00' -b 64 --nores
+encode dual_44k stereo44 '\x00\x00' -b 128 -m d
+frames_tool="/usr/bin/python3 $(dirname "$0")/../fixtures/mp3_frames.py"
+$frames_tool intensity "$work/burst_joint_44k.cut" "$work/intensity.cut" > /dev/null
+seed lame-intensity_44k '\x00\x00' "$work/intensity.cut"
+
 # Hand-made. A good stream: MPEG-1 Layer III, 128 kbit/s, 44100 Hz, stereo.
 good() { frames "$1" ff fb 90 00 417; }
 

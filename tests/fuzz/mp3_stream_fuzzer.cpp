@@ -1,4 +1,4 @@
-// libFuzzer target for the MP3 stream parser.
+// libFuzzer target for the MP3 stream parser and decoder.
 //
 // Input layout: the first byte sets one chunk size (1 to 256 bytes), the
 // second another (16 to 4096 bytes, in steps of 16); the rest is the stream.
@@ -7,22 +7,30 @@
 // both ways. Every run checks what must hold for any input: frames are
 // verbatim, ordered, non-overlapping slices of the stream with legal headers
 // and a confirming successor; the window stays within its bound; and every
-// way of feeding the stream yields the same frames.
+// way of feeding the stream yields the same frames. Then the frames are
+// decoded in order, each from a copy of exactly its bytes into a buffer of
+// exactly its sample count filled with NaN beforehand: the decoder must
+// write every sample, each finite, and neither read nor write outside the
+// two buffers (AddressSanitizer catches that).
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "player/mp3/decoder.h"
 #include "player/mp3/frame_header.h"
 #include "player/mp3/stream_parser.h"
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 
 namespace {
 
@@ -173,6 +181,21 @@ void CheckSummary(const mp3::Summary& summary, const Parsed& parsed) {
   Check(summary.uniform == uniform, "Summarize reports whether the format changes");
 }
 
+// Decodes the frames in order, as the player does. The decoder must give
+// exactly samplesPerFrame * channels samples per frame: none left unwritten
+// (still NaN) and none past the buffer (AddressSanitizer).
+void Decode(Bytes stream, const Parsed& parsed) {
+  auto decoder = std::make_unique<mp3::Decoder>();
+  for (const FoundFrame& found : parsed.frames) {
+    const Bytes source = stream.subspan(found.offset, static_cast<std::size_t>(found.header.frameLength));
+    const std::vector<std::uint8_t> bytes(source.begin(), source.end());
+    std::vector<float> samples(static_cast<std::size_t>(found.header.samplesPerFrame) * found.header.channels,
+                               std::numeric_limits<float>::quiet_NaN());
+    decoder->Decode(mp3::Frame{found.header, bytes}, samples);
+    for (const float sample : samples) Check(std::isfinite(sample), "every sample is written, and finite");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -190,5 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const mp3::Summary chunked = mp3::Summarize(stream, small);
   CheckSummary(chunked, whole);
   Check(chunked.maxBuffered <= small + kLeftoverBound, "Summarize's window stays within its bound");
+
+  Decode(stream, whole);
   return 0;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 #include "synthetic_stream.h"
 
 namespace mp3::test {
@@ -75,6 +75,16 @@ const Case kPlayableCases[] = {
     {"xing_after_crc",
      [] { return WithHeaderFrame({0xFF, 0xFA, 0x90, 0x00}, kMpeg1Stereo128Length, 38, kXing, 46); }, kFrameCount,
      kFrameCount},
+    // lame writes the tag of a CRC-protected stream where it would be
+    // without the CRC.
+    {"xing_of_crc_frame_at_offset_without_crc",
+     [] { return WithHeaderFrame({0xFF, 0xFA, 0x90, 0x00}, kMpeg1Stereo128Length, 36, kXing, 44); }, kFrameCount,
+     kFrameCount},
+    {"info_of_crc_mpeg2_mono_at_offset_without_crc",
+     [] {
+       return WithHeaderFrame({0xFF, 0xF2, 0x80, 0xC0}, kMpeg2Mono64Length, 13, std::string_view("Info\0\0\0\x01", 8), 21);
+     },
+     kFrameCount, kFrameCount},
     {"info_in_mpeg2_mono",
      [] { return WithHeaderFrame(kMpeg2Mono64, kMpeg2Mono64Length, 13, std::string_view("Info\0\0\0\x01", 8), 21); },
      kFrameCount, kFrameCount},

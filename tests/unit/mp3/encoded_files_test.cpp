@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "player/mp3/stream_parser.h"
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 
 namespace mp3 {
 namespace {
@@ -37,6 +37,7 @@ constexpr double kToneSeconds = 2.0;  // length of every tone the script encodes
 const EncodedFile kEncodedFiles[] = {
     {"cbr_stereo_44k", Version::Mpeg1, 44100, 2, nullptr},
     {"cbr_stereo_44k_notag", Version::Mpeg1, 44100, 2, "cbr_stereo_44k"},
+    {"cbr_stereo_44k_crc", Version::Mpeg1, 44100, 2, nullptr},
     {"vbr_stereo_44k", Version::Mpeg1, 44100, 2, nullptr},
     {"cbr_mono_44k", Version::Mpeg1, 44100, 1, nullptr},
     {"mpeg2_stereo_22k", Version::Mpeg2, 22050, 2, nullptr},

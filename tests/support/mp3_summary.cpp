@@ -1,4 +1,4 @@
-#include "player/mp3/summary.h"
+#include "tests/support/mp3_summary.h"
 
 #include <algorithm>
 

@@ -1,0 +1,203 @@
+// mp3check's judgement on corpus files and on files made from them: tags
+// around the audio, junk, damage, a format change, and files that are not
+// MP3 at all.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/mp3check/file_check.h"
+#include "tools/mp3check/tag_bytes.h"
+
+namespace mp3check {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::filesystem::path kCorpus = CONFORMANCE_CORPUS_DIR;
+
+Bytes ReadCorpusFile(const std::string& name) {
+  std::ifstream in(kCorpus / (name + ".mp3"), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Bytes Text(const std::string& text, std::size_t times = 1) {
+  Bytes bytes;
+  for (std::size_t i = 0; i < times; ++i) bytes.insert(bytes.end(), text.begin(), text.end());
+  return bytes;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// An ID3v2.3 tag of `size` bytes after its header, or ID3v2.4 with a footer.
+Bytes Id3v2(std::uint32_t size, bool footer = false) {
+  Bytes tag = {'I', 'D', '3', static_cast<std::uint8_t>(footer ? 4 : 3), 0, static_cast<std::uint8_t>(footer ? 0x10 : 0),
+               static_cast<std::uint8_t>((size >> 21) & 0x7F), static_cast<std::uint8_t>((size >> 14) & 0x7F),
+               static_cast<std::uint8_t>((size >> 7) & 0x7F), static_cast<std::uint8_t>(size & 0x7F)};
+  tag.resize(10 + size);
+  if (footer) tag.insert(tag.end(), {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0});
+  return tag;
+}
+
+Bytes Truncated(Bytes bytes, std::size_t length) {
+  bytes.resize(length);
+  return bytes;
+}
+
+Bytes Id3v1() {
+  Bytes tag = Text("TAG");
+  tag.resize(128, ' ');
+  return tag;
+}
+
+// An APE tag with `items` bytes of items, with a header before them.
+Bytes Ape(std::uint32_t items) {
+  const auto block = [&](bool header) {
+    Bytes b = Text("APETAGEX");
+    const std::uint32_t size = items + 32;
+    const std::uint32_t flags = header ? 0xA0000000u : 0x80000000u;  // has header; this is the header
+    for (const std::uint32_t v : {2000u, size, 0u, flags}) {
+      for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    b.resize(32, 0);
+    return b;
+  };
+  return Concat({block(true), Bytes(items, 'x'), block(false)});
+}
+
+// `count` MPEG-1 frames (128 kbit/s, 44.1 kHz, stereo, 417 bytes) whose
+// first granule claims 511 big-value pairs, more than a granule holds: every
+// frame is found, none decodes.
+Bytes UndecodableFrames(int count) {
+  Bytes frames;
+  for (int i = 0; i < count; ++i) {
+    Bytes frame = {0xFF, 0xFB, 0x90, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x80};
+    frame.resize(417, 0);
+    frames.insert(frames.end(), frame.begin(), frame.end());
+  }
+  return frames;
+}
+
+class ScratchFile {
+ public:
+  explicit ScratchFile(const Bytes& bytes)
+      : path_(std::filesystem::temp_directory_path() /
+              ("mp3check-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".mp3")) {
+    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+  }
+  ~ScratchFile() { std::filesystem::remove(path_); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct PlayableCase {
+  const char* name;
+  Bytes bytes;
+  double minShare;      // of the audio that decodes
+  const char* warning;  // expected start of the only warning; nullptr: none
+};
+
+TEST(FileCheckTest, TakesPlayableFiles) {
+  const Bytes cbr = ReadCorpusFile("cbr128_joint_44k");
+  const Bytes wide = ReadCorpusFile("cbr320_stereo_48k");
+  const Bytes narrow = ReadCorpusFile("cbr48_stereo_22k");
+  const Bytes mono = ReadCorpusFile("cbr64_mono_44k");
+  ASSERT_GT(cbr.size(), 10000u) << "corpus missing in " << kCorpus;
+  const PlayableCase cases[] = {
+      {"CBR with Info frame", cbr, 0.999, nullptr},
+      {"MPEG-2.5 mono", ReadCorpusFile("cbr16_mono_8k"), 0.999, nullptr},
+      {"large ID3v2 tag", ReadCorpusFile("id3v2_large_cbr128_44k"), 0.999, nullptr},
+      {"tags all around", Concat({Id3v2(5000), Id3v2(300, true), cbr, Ape(4000), Id3v1()}), 0.999, nullptr},
+      {"some junk before", Concat({Text("junk", 1000), cbr}), 0.9, nullptr},
+      {"sample rate changes", Concat({wide, narrow}), 0.95, "sample rate changes from 48000 Hz to 22050 Hz at byte "},
+      {"channel count changes", Concat({cbr, mono}), 0.95, "channel count changes from 2 to 1 at byte "},
+  };
+  for (const PlayableCase& c : cases) {
+    const ScratchFile file(c.bytes);
+    const Verdict verdict = CheckFile(file.path());
+    EXPECT_TRUE(verdict.playable) << c.name << ": refused: " << verdict.refusal;
+    EXPECT_GE(verdict.decodableShare, c.minShare) << c.name;
+    EXPECT_LE(verdict.decodableShare, 1.0) << c.name;
+    if (c.warning) {
+      ASSERT_EQ(verdict.warnings.size(), 1u) << c.name;
+      EXPECT_EQ(verdict.warnings[0].rfind(c.warning, 0), 0u) << c.name << ": " << verdict.warnings[0];
+    } else {
+      EXPECT_TRUE(verdict.warnings.empty()) << c.name << ": " << verdict.warnings.front();
+    }
+  }
+}
+
+struct RefusedCase {
+  const char* name;
+  Bytes bytes;
+  const char* refusal;  // expected start of the reason
+};
+
+TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
+  const Bytes cbr = ReadCorpusFile("cbr128_joint_44k");
+  ASSERT_GT(cbr.size(), 10000u) << "corpus missing in " << kCorpus;
+  // Every byte of the frames after the first ten turned into junk that
+  // holds no sync word.
+  Bytes damaged = cbr;
+  std::fill(damaged.begin() + 10 * 418, damaged.end(), 'x');
+  const RefusedCase cases[] = {
+      {"empty", {}, "not an MP3 file"},
+      {"text", Text("not music at all\n", 500), "not an MP3 file"},
+      {"only an ID3v2 tag", Id3v2(20000), "not an MP3 file"},
+      {"frames that do not decode", UndecodableFrames(20), "no frame decodes (20 frames found)"},
+      {"a tenth of the file is audio", Concat({cbr, Text("junk", cbr.size() * 9 / 4)}), "only 9."},
+      {"damaged after ten frames", damaged, "only "},
+  };
+  for (const RefusedCase& c : cases) {
+    const ScratchFile file(c.bytes);
+    const Verdict verdict = CheckFile(file.path());
+    EXPECT_FALSE(verdict.playable) << c.name;
+    EXPECT_EQ(verdict.refusal.rfind(c.refusal, 0), 0u) << c.name << ": " << verdict.refusal;
+  }
+  const Verdict missing = CheckFile(kCorpus / "no such file.mp3");
+  EXPECT_FALSE(missing.playable);
+  EXPECT_EQ(missing.refusal.rfind("cannot open", 0), 0u) << missing.refusal;
+  const Verdict folder = CheckFile(kCorpus);
+  EXPECT_FALSE(folder.playable);
+  EXPECT_EQ(folder.refusal, "a folder, not a file");
+}
+
+struct TagCase {
+  const char* name;
+  Bytes bytes;
+  std::uint64_t leading;
+  std::uint64_t trailing;
+};
+
+TEST(FileCheckTest, FindsTheTagsAroundTheAudio) {
+  const Bytes audio(1000, 0x55);
+  const TagCase cases[] = {
+      {"none", audio, 0, 0},
+      {"ID3v2.3", Concat({Id3v2(100), audio}), 110, 0},
+      {"ID3v2.4 with footer, then ID3v2.3", Concat({Id3v2(100, true), Id3v2(50), audio}), 120 + 60, 0},
+      {"ID3v1", Concat({audio, Id3v1()}), 0, 128},
+      {"APE", Concat({audio, Ape(200)}), 0, 264},
+      {"APE then ID3v1", Concat({audio, Ape(200), Id3v1()}), 0, 264 + 128},
+      {"ID3v2 claiming more than the file", Truncated(Id3v2(100000), 1010), 1010, 0},
+  };
+  for (const TagCase& c : cases) {
+    const ScratchFile file(c.bytes);
+    const TagBytes tags = FindTags(file.path());
+    EXPECT_EQ(tags.leading, c.leading) << c.name;
+    EXPECT_EQ(tags.trailing, c.trailing) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace mp3check

@@ -1,0 +1,99 @@
+#include "tools/mp3check/file_check.h"
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "player/mp3/frame_header.h"
+#include "tools/mp3check/tag_bytes.h"
+
+namespace mp3check {
+namespace {
+
+std::string Percent(double share) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.1f%%", share * 100);
+  return text;
+}
+
+// Length of the Xing, Info or VBRI frame that the parser read but did not
+// yield, found as the first frame after the leading tags.
+std::uint64_t HeaderFrameLength(const std::filesystem::path& path, std::uint64_t offset) {
+  std::ifstream in(path, std::ios::binary);
+  std::uint8_t bytes[mp3::kHeaderLength] = {};
+  in.seekg(static_cast<std::streamoff>(offset));
+  in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+  if (in.gcount() != sizeof bytes) return 0;
+  const auto header = mp3::ParseHeader(bytes);
+  return header ? static_cast<std::uint64_t>(header->frameLength) : 0;
+}
+
+struct Tally {
+  std::size_t frames = 0;
+  std::size_t decodedFrames = 0;
+  std::uint64_t decodedBytes = 0;
+  std::optional<mp3::FrameHeader> previous;
+  std::vector<std::string> warnings;
+
+  void Add(const DecodedFrame& frame) {
+    ++frames;
+    if (frame.decoded) {
+      ++decodedFrames;
+      decodedBytes += frame.length;
+    }
+    if (previous) {
+      const std::string at = " at byte " + std::to_string(frame.offset);
+      if (previous->sampleRate != frame.header.sampleRate) {
+        warnings.push_back("sample rate changes from " + std::to_string(previous->sampleRate) + " Hz to " +
+                           std::to_string(frame.header.sampleRate) + " Hz" + at);
+      }
+      if (previous->channels != frame.header.channels) {
+        warnings.push_back("channel count changes from " + std::to_string(previous->channels) + " to " +
+                           std::to_string(frame.header.channels) + at);
+      }
+    }
+    previous = frame.header;
+  }
+};
+
+}  // namespace
+
+Verdict CheckFile(const std::filesystem::path& path, const FrameHandler& onFrame) {
+  Verdict verdict;
+  Tally tally;
+  FileFacts facts;
+  try {
+    facts = DecodeFile(path, [&](const DecodedFrame& frame) {
+      tally.Add(frame);
+      if (onFrame) onFrame(frame);
+    });
+  } catch (const std::exception& e) {
+    verdict.refusal = e.what();
+    return verdict;
+  }
+  verdict.frames = tally.frames;
+  verdict.decodedFrames = tally.decodedFrames;
+  verdict.warnings = std::move(tally.warnings);
+
+  const TagBytes tags = FindTags(path);
+  const std::uint64_t headerFrame = facts.declaredFrames ? HeaderFrameLength(path, tags.leading) : 0;
+  const std::uint64_t notAudio = tags.leading + tags.trailing + headerFrame;
+  const std::uint64_t audio = facts.size > notAudio ? facts.size - notAudio : 0;
+  verdict.decodableShare = audio > 0 ? static_cast<double>(tally.decodedBytes) / static_cast<double>(audio) : 0;
+
+  if (tally.frames == 0) {
+    verdict.refusal = "not an MP3 file: no MPEG audio Layer III frame found";
+  } else if (tally.decodedFrames == 0) {
+    verdict.refusal = "no frame decodes (" + std::to_string(tally.frames) + " frames found)";
+  } else if (verdict.decodableShare < kMinDecodableShare) {
+    verdict.refusal = "only " + Percent(verdict.decodableShare) + " of the audio decodes (at least " +
+                      Percent(kMinDecodableShare) + " needed)";
+  } else {
+    verdict.playable = true;
+  }
+  return verdict;
+}
+
+}  // namespace mp3check

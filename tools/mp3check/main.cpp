@@ -1,0 +1,79 @@
+// mp3check: tells whether the player can play an MP3 file, using the
+// player's own stream parser and decoder.
+//   mp3check [--decode OUT] FILE
+// Exit status 0: playable (a mid-file change of sample rate or channel count
+// is reported on stderr as a warning). 1: refused, with one line on stderr
+// naming the file and the reason. 2: wrong usage or OUT cannot be written.
+// --decode writes the decoded sound to OUT as 16-bit little-endian
+// interleaved PCM, as the player hands it to the sound device.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "player/mp3/decoder.h"
+#include "tools/mp3check/file_check.h"
+
+namespace {
+
+int Usage() {
+  std::fputs("usage: mp3check [--decode OUT] FILE\n", stderr);
+  return 2;
+}
+
+void WritePcm16(std::ofstream& out, std::span<const float> samples) {
+  std::array<std::int16_t, 1152 * 2> pcm{};
+  const std::span<std::int16_t> converted(pcm.data(), samples.size());
+  mp3::ToPcm16(samples, converted);
+  std::array<char, pcm.size() * 2> bytes{};
+  for (std::size_t i = 0; i < converted.size(); ++i) {
+    const auto value = static_cast<std::uint16_t>(converted[i]);
+    bytes[2 * i] = static_cast<char>(value & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(value >> 8);
+  }
+  out.write(bytes.data(), static_cast<std::streamsize>(2 * converted.size()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string decodeTo;
+  int arg = 1;
+  if (argc == 4 && std::string_view(argv[1]) == "--decode") {
+    decodeTo = argv[2];
+    arg = 3;
+  } else if (argc != 2 || std::string_view(argv[1]).starts_with("--")) {
+    return Usage();
+  }
+  const std::string file = argv[arg];
+
+  std::ofstream pcm;
+  mp3check::FrameHandler onFrame;
+  if (!decodeTo.empty()) {
+    pcm.open(decodeTo, std::ios::binary | std::ios::trunc);
+    if (!pcm) {
+      std::fprintf(stderr, "mp3check: cannot write %s\n", decodeTo.c_str());
+      return 2;
+    }
+    onFrame = [&pcm](const mp3check::DecodedFrame& frame) { WritePcm16(pcm, frame.samples); };
+  }
+
+  const mp3check::Verdict verdict = mp3check::CheckFile(file, onFrame);
+  for (const std::string& warning : verdict.warnings) {
+    std::fprintf(stderr, "mp3check: %s: warning: %s\n", file.c_str(), warning.c_str());
+  }
+  if (!verdict.playable) {
+    std::fprintf(stderr, "mp3check: %s: %s\n", file.c_str(), verdict.refusal.c_str());
+    return 1;
+  }
+  if (pcm.is_open() && !pcm.flush()) {
+    std::fprintf(stderr, "mp3check: cannot write %s\n", decodeTo.c_str());
+    return 2;
+  }
+  std::printf("%s: %zu frames, %.1f%% of the audio decodes\n", file.c_str(), verdict.frames,
+              verdict.decodableShare * 100);
+  return 0;
+}
