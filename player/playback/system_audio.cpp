@@ -1,15 +1,10 @@
 #include "player/playback/system_audio.h"
 
 #include "runtime/core/runtime_error.h"
+#include "runtime/win/system_library.h"
 
 namespace player {
 namespace {
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  const HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!module) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "LoadLibraryExW");
-  return module;
-}
 
 template <class Function>
 void Bind(HMODULE module, const char* name, Function& function) {
@@ -19,8 +14,8 @@ void Bind(HMODULE module, const char* name, Function& function) {
 }
 
 SystemAudio LoadSystemAudio() {
-  const HMODULE winmm = LoadSystemLibrary(L"winmm.dll");
-  const HMODULE msacm = LoadSystemLibrary(L"msacm32.dll");
+  const HMODULE winmm = rt::LoadSystemLibrary(L"winmm.dll");
+  const HMODULE msacm = rt::LoadSystemLibrary(L"msacm32.dll");
   SystemAudio audio{};
   Bind(winmm, "waveOutOpen", audio.waveOutOpen);
   Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader);

@@ -8,6 +8,7 @@
 #include "runtime/win/form.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
+#include "runtime/win/system_library.h"
 #include "runtime/win/win_error.h"
 
 namespace rt {
@@ -54,11 +55,9 @@ void UnloadAll() noexcept {
 }  // namespace
 
 int RunProgram(const ProjectDescriptor& project, Form& startup) {
-  // DLLs the program loads come from the system folder only, never from the
-  // program's own folder or the current folder (a disc anyone can burn).
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   State().project = project;
   try {
+    RestrictDllSearch();
     RegisterOwnerClass();
     RegisterFormClass();
     RegisterPictureButtonClass();
