@@ -46,44 +46,47 @@ std::wstring TextOf(HWND hwnd) {
 
 // A visible top-level RtForm window of process `pid` whose caption is
 // `caption`; null when there is none.
+struct FormSearch {
+  DWORD pid;
+  const std::wstring* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchForm(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<FormSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t className[64] = {};
+  ::GetClassNameW(hwnd, className, 64);
+  if (owner == s.pid && ::IsWindowVisible(hwnd) && std::wstring(className) == kFormClass &&
+      TextOf(hwnd) == *s.caption) {
+    s.found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FormOf(DWORD pid, const std::wstring& caption) {
-  struct Search {
-    DWORD pid;
-    const std::wstring* caption;
-    HWND found;
-  } search{pid, &caption, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        wchar_t className[64] = {};
-        ::GetClassNameW(hwnd, className, 64);
-        if (owner == s.pid && ::IsWindowVisible(hwnd) && std::wstring(className) == kFormClass &&
-            TextOf(hwnd) == *s.caption) {
-          s.found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  FormSearch search{pid, &caption, nullptr};
+  ::EnumWindows(MatchForm, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
+struct ButtonSearch {
+  const std::wstring* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<ButtonSearch*>(param);
+  if (TextOf(hwnd) != *s.text) return TRUE;
+  s.found = hwnd;
+  return FALSE;
+}
+
 HWND ButtonOf(HWND form, const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    HWND found;
-  } search{&text, nullptr};
-  ::EnumChildWindows(
-      form,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        if (TextOf(hwnd) != *s.text) return TRUE;
-        s.found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ButtonSearch search{&text, nullptr};
+  ::EnumChildWindows(form, MatchButton, reinterpret_cast<LPARAM>(&search));
   if (!search.found) throw std::runtime_error("a button is missing");
   return search.found;
 }
