@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the end-to-end test program of a win64 build tree under Wine.
+# Runs the end-to-end test program of a win64 or win32 build tree under Wine.
 #
 # Prepares a fresh Wine prefix for this run inside the build tree, starts
 # Xvfb when there is no display, maps E:\ and F:\ to empty test folders and
@@ -18,7 +18,7 @@ build_dir=$(cd "${1:?usage: run-e2e.sh BUILD_DIR [args...]}" && pwd)
 shift
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 tests_exe="$build_dir/tests/e2e/e2e_tests.exe"
-[ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 preset first" >&2; exit 2; }
+[ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 or win32 preset first" >&2; exit 2; }
 
 # One run at a time per build tree: every run uses the same run folder.
 exec {lock_fd}> "$build_dir/e2e-run.lock"

@@ -22,11 +22,11 @@ case ${1:-launcher} in
 esac
 
 tools/install-deps.sh
-echo "run-product: building the programs (build/win64)"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j 2
+echo "run-product: building the 32-bit programs the disc ships (build/win32)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j 2
 
-build_dir="$source_dir/build/win64"
+build_dir="$source_dir/build/win32"
 disc="$source_dir/build/demo-disc"
 cdrom="$source_dir/build/demo-cdrom"
 output="$source_dir/build/demo-output"
