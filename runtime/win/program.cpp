@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/core/app_path.h"
+#include "runtime/win/display_scale.h"
 #include "runtime/win/form.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
@@ -58,6 +59,7 @@ int RunProgram(const ProjectDescriptor& project, Form& startup) {
   State().project = project;
   try {
     RestrictDllSearch();
+    DeclareDpiAwareness();
     RegisterOwnerClass();
     RegisterFormClass();
     RegisterPictureButtonClass();

@@ -1,6 +1,7 @@
 // What each built executable carries, read back through the system's own
 // resource and version APIs: the version strings, an icon with 32x32 and
-// 16x16 images of 16 colours, and a manifest that runs it as the invoker.
+// 16x16 images of 16 colours and the larger sizes of high display scales,
+// and a manifest that runs it as the invoker, aware of each screen's scale.
 #include <windows.h>
 
 #include <string>
@@ -109,8 +110,20 @@ TEST(ExecutableResources, VersionIconAndManifest) {
         path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     const std::vector<std::pair<int, int>> images = IconImages(module);
-    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 4}, {16, 4}}))
-        << "a 32x32 and a 16x16 image of 16 colours";
+    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 4},
+                                                          {16, 4},
+                                                          {20, 32},
+                                                          {24, 32},
+                                                          {28, 32},
+                                                          {40, 32},
+                                                          {48, 32},
+                                                          {56, 32},
+                                                          {64, 32},
+                                                          {80, 32},
+                                                          {96, 32},
+                                                          {256, 32}}))
+        << "a 32x32 and a 16x16 image of 16 colours, and full colour at the sizes display "
+           "scales up to 300% ask for and at 256x256";
     const std::string manifest = Manifest(module);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     for (const SupportedOs& os : kSupportedOs) {
@@ -118,6 +131,12 @@ TEST(ExecutableResources, VersionIconAndManifest) {
     }
     EXPECT_EQ(manifest.find("processorArchitecture"), std::string::npos)
         << "the manifest names no processor, so it fits the x86 and the x64 build";
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                            "WindowsSettings\">true/pm</dpiAware>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                            "WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
     ::FreeLibrary(module);
   }
 }
