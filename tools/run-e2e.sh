@@ -9,7 +9,8 @@
 # programs play lands in capture.raw), and runs the tests inside a Wine
 # virtual desktop so that window frames are drawn as on Windows. Cleans up
 # only what it started. Extra arguments go to the test program
-# (e.g. --gtest_filter=Launcher*).
+# (e.g. --gtest_filter=Launcher*). Exits with 77 (skipped) for a 32-bit build
+# on a machine whose Wine cannot run 32-bit programs.
 #
 # With E2E_DPI_SCALES set (e.g. "120 144 192 240"), the display-scale cases
 # (DisplayScale*) then run once more at each of those dots per inch, in the
@@ -30,6 +31,13 @@ flock "$lock_fd"
 
 source "$source_dir/tools/wine-common.sh"
 run_dir="$build_dir/e2e-run"
+
+# Exit code 77 tells ctest the suite was skipped, not passed.
+if pe_is_32bit "$tests_exe" && ! wine_runs_32bit_programs; then
+  echo "run-e2e: SKIPPED: this machine cannot run 32-bit Windows programs under Wine" \
+    "(/usr/lib/wine/wine does not start: no wine32, or a kernel without IA32 emulation)" >&2
+  exit 77
+fi
 
 export WINEPREFIX="$run_dir/prefix"
 # winmm and msacm32 prefer native DLLs, so that a DLL planted beside a

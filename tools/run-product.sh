@@ -22,11 +22,19 @@ case ${1:-launcher} in
 esac
 
 tools/install-deps.sh
-echo "run-product: building the 32-bit programs the disc ships (build/win32)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j 2
+source "$source_dir/tools/wine-common.sh"
+# The disc ships the 32-bit programs. Where Wine cannot run 32-bit programs
+# (a kernel without IA32 emulation), the disc is made with the 64-bit ones.
+preset=win32
+if ! wine_runs_32bit_programs; then
+  echo "run-product: Wine cannot run 32-bit programs on this machine; using the 64-bit build"
+  preset=win64
+fi
+echo "run-product: building the programs (build/$preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2
 
-build_dir="$source_dir/build/win32"
+build_dir="$source_dir/build/$preset"
 disc="$source_dir/build/demo-disc"
 cdrom="$source_dir/build/demo-cdrom"
 output="$source_dir/build/demo-output"
@@ -40,7 +48,6 @@ xorriso -osirrox on -read_fs norock -indev "$disc/disc.iso" -extract / "$cdrom" 
 
 export WINEPREFIX="$source_dir/build/demo-prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-source "$source_dir/tools/wine-common.sh"
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 
 xvfb_pid=""
