@@ -136,8 +136,8 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
   std::vector<HWND> siblings;
   for (const ControlDescription& d : controls) {
     const int id = kFirstControlId + static_cast<int>(controls_.size());
-    // Placed, sized and given its picture by ApplyScale.
-    const RECT r{};
+    // Created empty at the parent's origin; ApplyScale places and sizes it
+    // and gives it its picture.
     const std::wstring text(d.text);
     LiveControl live{&d, nullptr, Picture{}, nullptr};
     const DWORD shown = d.shown ? WS_VISIBLE : 0;
@@ -146,12 +146,11 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         live.hwnd = Check(::CreateWindowExW(0, kPictureButtonClass, text.c_str(),
                                             WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS |
                                                 BS_OWNERDRAW | shown,
-                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                            parent, ControlId(id), instance, nullptr),
+                                            0, 0, 0, 0, parent, ControlId(id), instance, nullptr),
                           "CreateWindowExW");
         break;
       case ControlKind::PictureBox:
-        live.hwnd = CreatePictureBox(parent, id, r, live.picture.bitmap.get());
+        live.hwnd = CreatePictureBox(parent, id);
         if (!d.shown) ::ShowWindow(live.hwnd, SW_HIDE);
         break;
       case ControlKind::ComponentHost:
@@ -159,8 +158,7 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         // shows nothing unless described as shown.
         live.hwnd = Check(::CreateWindowExW(0, L"STATIC", L"",
                                             WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS | shown,
-                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                            parent, ControlId(id), instance, nullptr),
+                                            0, 0, 0, 0, parent, ControlId(id), instance, nullptr),
                           "CreateWindowExW");
         if (!d.component) throw RuntimeError(ErrorNumber::CannotCreateObject, "CreateComponent");
         live.component = d.component();

@@ -18,7 +18,8 @@ std::span<const std::uint8_t> ResourceData(const wchar_t* type, ResourceId id) {
   const HMODULE module = ::GetModuleHandleW(nullptr);
   const HRSRC found = Check(::FindResourceW(module, MAKEINTRESOURCEW(id), type), "FindResourceW");
   const HGLOBAL loaded = Check(::LoadResource(module, found), "LoadResource");
-  const auto* data = static_cast<const std::uint8_t*>(Check(::LockResource(loaded), "LockResource"));
+  const auto* data =
+      static_cast<const std::uint8_t*>(Check(::LockResource(loaded), "LockResource"));
   return {data, ::SizeofResource(module, found)};
 }
 
@@ -82,7 +83,8 @@ Picture Resized(const Picture& drawn, SIZE size) {
 Picture LoadPicture(ResourceId id, int dpi) {
   if (id == 0) return Picture{};
   const int percent = ArtScaleFor(dpi);
-  Picture drawn = percent == kArtScales.front() ? BitmapResource(id) : CompressedDrawing(id, percent);
+  Picture drawn =
+      percent == kArtScales.front() ? BitmapResource(id) : CompressedDrawing(id, percent);
   const SIZE layout = LayoutSize(id);
   const SIZE wanted{ArtPixels(layout.cx, dpi), ArtPixels(layout.cy, dpi)};
   if (wanted.cx == drawn.size.cx && wanted.cy == drawn.size.cy) return drawn;

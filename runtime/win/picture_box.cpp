@@ -32,11 +32,6 @@ void PaintEdge(HWND box) {
 
 LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
     case WM_NCCALCSIZE: {
       // The client area is the window less the edge on every side.
       auto* rect = reinterpret_cast<RECT*>(lParam);
@@ -83,13 +78,11 @@ void RegisterPictureBoxClass() {
   Check(::RegisterClassExW(&wc), "RegisterClassExW");
 }
 
-HWND CreatePictureBox(HWND parent, int id, const RECT& outer, HBITMAP picture) {
+HWND CreatePictureBox(HWND parent, int id) {
   return Check(::CreateWindowExW(0, kPictureBoxClass, L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                 outer.left, outer.top, outer.right - outer.left,
-                                 outer.bottom - outer.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 ::GetModuleHandleW(nullptr), picture),
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleW(nullptr), nullptr),
                "CreateWindowExW");
 }
 

@@ -12,8 +12,9 @@ inline constexpr wchar_t kPictureBoxClass[] = L"RtPictureBox";
 
 void RegisterPictureBoxClass();
 
-// Creates a picture box showing `picture` (borrowed; may be null).
-HWND CreatePictureBox(HWND parent, int id, const RECT& outer, HBITMAP picture);
+// Creates an empty picture box at the parent's origin; UpdatePictureBox and
+// a move give it its picture and place.
+HWND CreatePictureBox(HWND parent, int id);
 
 // Shows `picture` (borrowed; may be null) from now on, and takes the edge
 // width of the form's current scale: call after the form's scale changed.

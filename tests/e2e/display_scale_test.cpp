@@ -63,10 +63,14 @@ struct PlayerButton {
   Twips rect;
 };
 const PlayerButton kPlayerButtons[] = {
-    {L"朝元歌", L"command1", {240, 120, 975, 300}},  {L"梅花三弄", L"command2", {1440, 120, 975, 300}},
-    {L"寒鴉戲水", L"command3", {2640, 120, 975, 300}}, {L"陽春白雪", L"command4", {3840, 120, 975, 300}},
-    {L"行街", L"command5", {240, 720, 975, 300}},    {L"停止", L"command6", {1440, 720, 975, 300}},
-    {L"關于", L"command7", {2640, 720, 975, 300}},   {L"退出", L"command8", {3840, 720, 975, 300}},
+    {L"朝元歌", L"command1", {240, 120, 975, 300}},
+    {L"梅花三弄", L"command2", {1440, 120, 975, 300}},
+    {L"寒鴉戲水", L"command3", {2640, 120, 975, 300}},
+    {L"陽春白雪", L"command4", {3840, 120, 975, 300}},
+    {L"行街", L"command5", {240, 720, 975, 300}},
+    {L"停止", L"command6", {1440, 720, 975, 300}},
+    {L"關于", L"command7", {2640, 720, 975, 300}},
+    {L"退出", L"command8", {3840, 720, 975, 300}},
 };
 
 // The scale this test program runs at: it is per-monitor aware, so the
@@ -259,7 +263,8 @@ void DisplayScaleTest::ExpectLauncherAt(HWND form, int dpi) {
     const std::wstring& text;
     bool focused;
   };
-  for (const Face& f : {Face{L"command1", kSimplified, true}, Face{L"command2", kTraditional, false}}) {
+  for (const Face& f :
+       {Face{L"command1", kSimplified, true}, Face{L"command2", kTraditional, false}}) {
     SCOPED_TRACE(ToUtf8(f.text));
     const HWND button = ChildByText(form, f.text);
     ASSERT_NE(button, nullptr);
@@ -285,7 +290,8 @@ void DisplayScaleTest::ExpectLauncherAt(HWND form, int dpi) {
     }
     for (int y = 0; y < frame; ++y) {
       for (int x = frame; x < width - frame; x += 5) {
-        EXPECT_NE(pixels.Pixel(x, y), kLauncherGround) << "face over the frame at " << x << "," << y;
+        EXPECT_NE(pixels.Pixel(x, y), kLauncherGround)
+            << "face over the frame at " << x << "," << y;
         EXPECT_NE(pixels.Pixel(x, height - 1 - y), kLauncherGround)
             << "face over the frame at " << x << "," << height - 1 - y;
       }
