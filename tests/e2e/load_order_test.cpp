@@ -4,6 +4,7 @@
 // so that a planted one would be taken if the loader searched there.
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,8 @@ const PlayerBuild kPlayerBuilds[] = {
     {"AsShipped", L"player\\Velk.exe"},
     {"WithoutSetDefaultDllDirectories", L"player\\Velk-without-dll-directories.exe"},
 };
+
+void PrintTo(const PlayerBuild& build, std::ostream* os) { *os << build.name; }
 
 class LoadOrderTest : public PlayerFixture, public testing::WithParamInterface<PlayerBuild> {};
 
