@@ -10,7 +10,9 @@
 # runs under Xvfb and walks through the product by itself: the launcher, the
 # player playing track 1 for a few seconds, the about window. It writes a
 # picture of each window (launcher.png, player.png, about.png) and the sound
-# of track 1 as played (track1.wav) to build/demo-output/.
+# of track 1 as played (track1.wav) to build/demo-output/, then walks
+# through again at display scales of 150% and 200% for pictures of each
+# window there (launcher-150.png ... about-200.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
@@ -60,7 +62,8 @@ if [ -z "${DISPLAY:-}" ]; then
   rm -rf "$output"
   mkdir -p "$output"
   write_capture_asoundrc "$HOME" "$output/capture.raw"
-  start_xvfb 1024x768
+  # Large enough for the launcher at 200% on a larger virtual desktop.
+  start_xvfb 1600x1400
 fi
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
@@ -72,6 +75,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   echo "run-product: preparing a Wine prefix in $WINEPREFIX (first run only, about 20 s)"
   prepare_prefix
 fi
+# The product is shown at 100% unless a step below says otherwise.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 echo "run-product: mapping CD-ROM drive D: to $cdrom"
 ln -sfn "$cdrom" "$WINEPREFIX/dosdevices/d:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
@@ -99,5 +104,30 @@ done
 sox -t raw -r 44100 -e signed -b 16 -c 2 -L "$output/capture.raw" "$output/track1.wav"
 rm "$output/capture.raw"
 
+# The same walk at 150% and 200%: each process reads LogPixels when it
+# starts; DpiScalingVer makes Wine honour what each program declares.
+scaled_pictures=()
+for scale in 150:144 200:192; do
+  percent=${scale%%:*}
+  dpi=${scale##*:}
+  echo "run-product: walking through again at $percent%"
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v DpiScalingVer /t REG_DWORD /d 0x1000 /f >/dev/null 2>&1
+  "$wineserver" -w
+  (cd "$cdrom" && "$wine" explorer "/desktop=Sorvane-$percent,1400x1300" \
+    "$(to_windows "$walkthrough")" "D:\\" "$(to_windows "$output")" "-$percent") | tr -d '\r' || true
+  "$wineserver" -w
+  for window in launcher player about; do
+    picture="$window-$percent"
+    [ -f "$output/$picture.bmp" ] || { echo "run-product: the walk-through at $percent% did not finish ($picture.bmp is missing)" >&2; exit 1; }
+    convert "$output/$picture.bmp" "$output/$picture.png"
+    rm "$output/$picture.bmp"
+    scaled_pictures+=("$picture.png")
+  done
+done
+rm -f "$output/capture.raw"
+
 echo "run-product: the product as it ran, in $output:"
-for file in launcher.png player.png about.png track1.wav; do echo "  $output/$file"; done
+for file in launcher.png player.png about.png track1.wav "${scaled_pictures[@]}"; do
+  echo "  $output/$file"
+done

@@ -6,9 +6,12 @@
 // BM_CLICK, which always lands (synthesized mouse clicks may be lost in a
 // Wine virtual desktop). Each picture is the window's rectangle copied from
 // the screen, written as a 24-bit BMP; one line per window tells its name
-// and screen rectangle.
+// and screen rectangle. The walk-through is aware of the display scale, so
+// that at any scale the pictures hold the screen's own pixels; with a name
+// suffix (e.g. "-150") the pictures are launcher-150.bmp and so on.
 //
-// usage: walkthrough DISC_ROOT OUTPUT_FOLDER    e.g. walkthrough D:\ Z:\tmp\out
+// usage: walkthrough DISC_ROOT OUTPUT_FOLDER [NAME_SUFFIX]
+//        e.g. walkthrough D:\ Z:\tmp\out
 #include <windows.h>
 
 #include <cstdio>
@@ -183,12 +186,22 @@ void Say(const char* step) {
   std::fflush(stdout);
 }
 
-void Walk(const std::wstring& disc, const std::wstring& output) {
+// Window rectangles and screen pixels in physical pixels at every scale
+// need a per-monitor aware caller (per-monitor v2 is refused by Wine 8).
+void BecomePerMonitorAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+  if (!setContext || !setContext(perMonitorAware)) ::SetProcessDPIAware();
+}
+
+void Walk(const std::wstring& disc, const std::wstring& output, const std::wstring& suffix) {
   {
     Say("starting SETUP.exe from the disc");
     const Program launcher(disc + L"SETUP.exe", disc);
     const HWND form = launcher.WaitForForm(L"");
-    SaveWindowPicture(form, output + L"launcher.bmp");
+    SaveWindowPicture(form, output + L"launcher" + suffix + L".bmp");
     ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
     launcher.WaitForExit();
   }
@@ -198,13 +211,13 @@ void Walk(const std::wstring& disc, const std::wstring& output) {
   Say("playing track 1");
   Click(form, L"朝元歌");
   ::Sleep(kPlayMs / 2);
-  SaveWindowPicture(form, output + L"player.bmp");
+  SaveWindowPicture(form, output + L"player" + suffix + L".bmp");
   ::Sleep(kPlayMs / 2);
   Click(form, L"停止");
   Say("opening the about window");
   Click(form, L"關于");
   const HWND about = player.WaitForForm(L"VOLN");
-  SaveWindowPicture(about, output + L"about.bmp");
+  SaveWindowPicture(about, output + L"about" + suffix + L".bmp");
   ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitForWindow([&] { return ::IsWindowVisible(about) ? nullptr : form; }, 5000);
   Click(form, L"退出");
@@ -215,13 +228,14 @@ void Walk(const std::wstring& disc, const std::wstring& output) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: walkthrough DISC_ROOT OUTPUT_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: walkthrough DISC_ROOT OUTPUT_FOLDER [NAME_SUFFIX]\n");
     return 2;
   }
+  BecomePerMonitorAware();
   const auto folder = [](std::wstring path) { return path.back() == L'\\' ? path : path + L'\\'; };
   try {
-    Walk(folder(argv[1]), folder(argv[2]));
+    Walk(folder(argv[1]), folder(argv[2]), argc == 4 ? argv[3] : L"");
   } catch (const std::exception& e) {
     std::printf("walkthrough: failed: %s\n", e.what());
     return 1;
