@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "runtime/core/art_scale.h"
 #include "tests/e2e/fixture_paths.h"
 
 namespace e2e {
@@ -59,12 +60,32 @@ COLORREF ArtPicture::Pixel(int x, int y) const {
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
-std::wstring ArtPath(const std::wstring& folder, const std::wstring& name, int dpi) {
-  const int percent = dpi * 100 / 96;
+std::wstring ArtPath(const std::wstring& folder, const std::wstring& name, int percent) {
   if (percent == 100) return SourceFile(L"assets\\" + folder + L"\\" + name + L".bmp");
   const std::wstring extension = name == L"cover" ? L".jpg" : L".png";
   return SourceFile(L"assets\\" + folder + L"\\" + std::to_wstring(percent) + L"\\" + name +
                     extension);
+}
+
+bool IsArtScale(int dpi) { return rt::DpiOfArtScale(rt::ArtScaleFor(dpi)) == dpi; }
+
+ArtPicture ArtForDpi(const std::wstring& folder, const std::wstring& name, int dpi) {
+  ArtPicture drawn(ArtPath(folder, name, rt::ArtScaleFor(dpi)));
+  if (IsArtScale(dpi)) return drawn;
+  const ArtPicture layout(ArtPath(folder, name, 100));
+  const int width = rt::ArtPixels(layout.width(), dpi);
+  const int height = rt::ArtPixels(layout.height(), dpi);
+  std::vector<std::uint32_t> source;
+  for (int y = 0; y < drawn.height(); ++y) {
+    for (int x = 0; x < drawn.width(); ++x) {
+      const COLORREF c = drawn.Pixel(x, y);
+      source.push_back(static_cast<std::uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 |
+                                                  GetBValue(c)));
+    }
+  }
+  std::vector<std::uint32_t> reduced(static_cast<std::size_t>(width) * height);
+  rt::ResampleByArea(source, drawn.width(), drawn.height(), reduced, width, height);
+  return ArtPicture(width, height, std::move(reduced));
 }
 
 }  // namespace e2e

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -16,6 +17,8 @@ class ArtPicture {
  public:
   // Throws std::runtime_error when `path` does not decode.
   explicit ArtPicture(const std::wstring& path);
+  ArtPicture(int width, int height, std::vector<std::uint32_t> pixels)
+      : width_(width), height_(height), pixels_(std::move(pixels)) {}
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -28,8 +31,17 @@ class ArtPicture {
   std::vector<std::uint32_t> pixels_;  // 0x00RRGGBB, rows top-down
 };
 
-// The drawing of `name` (e.g. L"cover") in assets\`folder` for a window at
-// `dpi`, which must be one of the scales the art is drawn at.
-std::wstring ArtPath(const std::wstring& folder, const std::wstring& name, int dpi);
+// The drawing of `name` (e.g. L"cover") in assets\`folder` made for
+// `percent` (100, 125, ...).
+std::wstring ArtPath(const std::wstring& folder, const std::wstring& name, int percent);
+
+// What a window at `dpi` shows of that picture: the drawing made for its
+// scale or, between scales, the next larger drawing reduced to the size the
+// scale gives by area averaging (the runtime's filter, which its unit tests
+// check).
+ArtPicture ArtForDpi(const std::wstring& folder, const std::wstring& name, int dpi);
+
+// True when the art is drawn for exactly this scale.
+bool IsArtScale(int dpi);
 
 }  // namespace e2e

@@ -1,8 +1,9 @@
 // Both programs at the display scale the harness set (LogPixels, read by
-// every process at its start; tools/run-e2e.sh runs these cases at 96, 120,
-// 144, 192 and 240 dpi): each window's client area and every control's
+// every process at its start; tools/run-e2e.sh runs these cases at 96, 108,
+// 120, 144, 192 and 240 dpi): each window's client area and every control's
 // rectangle are its description converted at that scale, the pixels are
-// those of the art drawn for that scale, lettering stays as sharp as the
+// those of the art drawn for that scale (between scales, of the next larger
+// drawing reduced to size), lettering stays as sharp as the
 // art, the button frame, pressed shift, focus marker and box edge grow with
 // the scale, and a WM_DPICHANGED (sent by hand: Wine never sends it)
 // relayouts and redraws the window at the new scale.
@@ -239,7 +240,7 @@ void DisplayScaleTest::ExpectLauncherAt(HWND form, int dpi) {
              "traditional button");
 
   const ClientSnapshot shot(form);
-  const ArtPicture cover(ArtPath(L"form1", L"cover", dpi));
+  const ArtPicture cover = ArtForDpi(L"form1", L"cover", dpi);
   EXPECT_EQ(cover.width(), Scaled(361 * kPixelTwips, dpi));
   EXPECT_EQ(cover.height(), Scaled(446 * kPixelTwips, dpi));
   const int step = 23 * dpi / 96;
@@ -269,7 +270,7 @@ void DisplayScaleTest::ExpectLauncherAt(HWND form, int dpi) {
     const HWND button = ChildByText(form, f.text);
     ASSERT_NE(button, nullptr);
     const ChildPixels pixels(shot, button, form);
-    const ArtPicture face(ArtPath(L"form1", f.name, dpi));
+    const ArtPicture face = ArtForDpi(L"form1", f.name, dpi);
     EXPECT_EQ(face.width(), Scaled(100 * kPixelTwips, dpi));
     EXPECT_EQ(face.height(), Scaled(25 * kPixelTwips, dpi));
     const int width = Width(ClientRectOnScreen(button));
@@ -335,7 +336,7 @@ void DisplayScaleTest::ExpectPlayerAt(HWND player, int dpi) {
     const RECT expected = ScaledRect(b.rect, dpi);
     ExpectRect(ClientRectIn(button, player), expected, "button");
     const ChildPixels pixels(shot, button, player);
-    const ArtPicture face(ArtPath(L"mp3play", b.face, dpi));
+    const ArtPicture face = ArtForDpi(L"mp3play", b.face, dpi);
     EXPECT_EQ(face.width(), Scaled(60 * kPixelTwips, dpi));
     EXPECT_EQ(face.height(), Scaled(15 * kPixelTwips, dpi));
     const int left = frame + (Width(expected) - 2 * frame - face.width()) / 2;
@@ -354,7 +355,11 @@ void DisplayScaleTest::ExpectPlayerAt(HWND player, int dpi) {
         ASSERT_EQ(shown, face.Pixel(fx, fy)) << "face pixel " << fx << "," << fy;
       }
     }
-    EXPECT_EQ(shownColours, artColours);
+    // Between the scales the art is drawn at, reduced art has more colours;
+    // the pixels above still match it exactly.
+    if (IsArtScale(dpi)) {
+      EXPECT_EQ(shownColours, artColours);
+    }
   }
 }
 
@@ -369,7 +374,7 @@ TEST_F(DisplayScaleTest, HeldButtonShiftsItsFaceByTheScaledStep) {
   ASSERT_NE(form, nullptr);
   const HWND button = ChildByText(form, kTraditional);
   ASSERT_NE(button, nullptr);
-  const ArtPicture face(ArtPath(L"form1", L"command2", dpi_));
+  const ArtPicture face = ArtForDpi(L"form1", L"command2", dpi_);
   const int frame = Scaled(kEdgeTwips, dpi_);
   const int shift = Scaled(kPixelTwips, dpi_);
   const RECT r = ClientRectOnScreen(button);
@@ -427,7 +432,7 @@ TEST_F(DisplayScaleTest, AboutWindowClipsItsCardAndScalesTheBoxEdges) {
   // The card is larger than the client area (one row at 96 dpi, more at
   // larger scales): drawn at its own size and clipped, never scaled.
   const ClientSnapshot shot(about);
-  const ArtPicture card(ArtPath(L"frmabout", L"card", dpi_));
+  const ArtPicture card = ArtForDpi(L"frmabout", L"card", dpi_);
   EXPECT_EQ(card.width(), Scaled(329 * kPixelTwips, dpi_));
   EXPECT_EQ(card.height(), Scaled(229 * kPixelTwips, dpi_));
   EXPECT_GT(card.height(), Height(client));
@@ -440,7 +445,7 @@ TEST_F(DisplayScaleTest, AboutWindowClipsItsCardAndScalesTheBoxEdges) {
   EXPECT_EQ(shot.Pixel(Width(client) - 1, Height(client) - 1),
             card.Pixel(Width(client) - 1, Height(client) - 1));
   // The logo sits inside both boxes' edges, clipped by Picture1's inner area.
-  const ArtPicture logo(ArtPath(L"frmabout", L"logo", dpi_));
+  const ArtPicture logo = ArtForDpi(L"frmabout", L"logo", dpi_);
   const int logoLeft = inner1.left + edge;
   const int logoTop = inner1.top + edge;
   for (int ly = 0; logoTop + ly < inner1.bottom; ly += 3) {
