@@ -3,6 +3,13 @@
 Everything is drawn as ink density (0 = bare silk, 1 = full ink) on float
 arrays and laid over the silk in order, far to near. All randomness comes from
 the generator passed in, so one seed always gives the same picture.
+
+The painting is described in pixels of its 100% drawing and painted at any
+scale: shapes are evaluated at the centres of the target's pixels expressed
+in those units, so a larger drawing is the same landscape with finer detail,
+never an enlargement. The generator is drawn from in the same order at every
+scale; only the silk's per-pixel grain, finer at larger scales, comes from a
+generator of its own there.
 """
 
 import math
@@ -14,6 +21,28 @@ SILK = np.array((228, 216, 186), dtype=np.float64)
 INK = np.array((26, 28, 32), dtype=np.float64)
 FAR_INK = np.array((84, 104, 116), dtype=np.float64)
 SEAL_RED = (176, 36, 30)
+
+
+class Canvas:
+    """The target of one drawing: its pixel grid and the scale of its pixels.
+
+    size100: (width, height) of the 100% drawing; k: target pixels per 100%
+    pixel; shape: (rows, columns) of the target; px(n) converts a 100% length
+    with the programs' rounding rule.
+    """
+
+    def __init__(self, size100, percent, px):
+        self.k = percent / 100
+        self.px = px
+        self.size100 = size100
+        self.shape = (px(size100[1]), px(size100[0]))
+        # Target pixel centres in 100% units.
+        self.x = (np.arange(self.shape[1], dtype=np.float64) + 0.5) / self.k - 0.5
+        self.y = (np.arange(self.shape[0], dtype=np.float64) + 0.5) / self.k - 0.5
+
+    @property
+    def shape100(self):
+        return (self.size100[1], self.size100[0])
 
 
 def blur(field, sigma):
@@ -50,13 +79,15 @@ def fractal_noise(rng, shape, base_cells, octaves):
     return total / norm
 
 
-def ridge(rng, width, peaks, roughness, cells):
+def ridge(rng, canvas, peaks, roughness, cells):
     """A mountain outline: y of the ridge for each column (smaller y = higher).
 
     peaks: (x, top_y, half_width) triples whose rounded cones make up the mass;
     roughness: pixel amplitude of the fractal wobble added along the ridge.
+    All in 100% units, per target column.
     """
-    x = np.arange(width, dtype=np.float64)
+    width = canvas.shape[1]
+    x = canvas.x
     top = np.full(width, 1e9)
     for centre, top_y, half_width in peaks:
         distance = np.abs(x - centre) / half_width
@@ -65,11 +96,12 @@ def ridge(rng, width, peaks, roughness, cells):
     return top + roughness * wobble
 
 
-def mountain_density(rng, shape, outline, strength, falloff, foot):
+def mountain_density(rng, canvas, outline, strength, falloff, foot):
     """Ink of one mountain mass: a dark ridge line, mottled wash below it that
     thins with depth, all of it lost in mist by the row `foot`."""
-    height, width = shape
-    y = np.arange(height, dtype=np.float64)[:, None]
+    shape = canvas.shape
+    height, width = canvas.shape100
+    y = canvas.y[:, None]
     depth = np.clip(y - outline[None, :], 0, None)
     wash = np.exp(-depth / falloff)
     # Noise stretched along y reads as vertical brush texture.
@@ -81,10 +113,10 @@ def mountain_density(rng, shape, outline, strength, falloff, foot):
     return np.where(y >= outline[None, :], np.clip(density, 0.0, 1.0), 0.0)
 
 
-def mountain(rng, shape, peaks, strength, falloff, foot, roughness=22, cells=16):
+def mountain(rng, canvas, peaks, strength, falloff, foot, roughness=22, cells=16):
     """Returns (outline, density) of a mass made of `peaks`; see ridge()."""
-    outline = ridge(rng, shape[1], peaks, roughness, cells)
-    return outline, mountain_density(rng, shape, outline, strength, falloff, foot)
+    outline = ridge(rng, canvas, peaks, roughness, cells)
+    return outline, mountain_density(rng, canvas, outline, strength, falloff, foot)
 
 
 def lay(colour, density, ink):
@@ -92,10 +124,12 @@ def lay(colour, density, ink):
     colour += (ink[None, None, :] - colour) * density[:, :, None]
 
 
-def _stroke_layer(shape, scale, draw_strokes):
-    """Ink drawn with PIL at `scale` times the size, reduced for soft edges."""
+def _stroke_layer(canvas, scale, draw_strokes):
+    """Ink drawn with PIL at `scale` times the target's size, reduced for soft
+    edges; draw_strokes gets the factor from 100% units to the large canvas."""
+    shape = canvas.shape
     big = Image.new("L", (shape[1] * scale, shape[0] * scale), 0)
-    draw_strokes(ImageDraw.Draw(big), scale)
+    draw_strokes(ImageDraw.Draw(big), scale * canvas.k)
     small = big.resize((shape[1], shape[0]), Image.LANCZOS)
     return np.asarray(small, dtype=np.float64) / 255.0
 
@@ -154,67 +188,80 @@ def _birds(draw, s):
                   width=max(1, int(0.7 * s)), joint="curve")
 
 
-def _moss(rng, draw, s, outline, count, foot):
-    """Dark moss dots scattered just under a ridge line, as painters accent peaks."""
-    xs = rng.integers(2, len(outline) - 2, count)
+def _moss(rng, draw, s, canvas, outline, count, foot):
+    """Dark moss dots scattered just under a ridge line, as painters accent peaks.
+
+    outline: per target column; count dots at 100% columns of the first
+    `len(outline) / k` columns.
+    """
+    k = canvas.k
+    xs = rng.integers(2, round(len(outline) / k) - 2, count)
     for x in xs:
-        y = outline[x] + 2 + 6 * rng.random()
+        y = outline[min(len(outline) - 1, int((x + 0.5) * k))] + 2 + 6 * rng.random()
         if y < foot:
             r = (0.8 + 0.9 * rng.random()) * s
             draw.ellipse((x * s - r, y * s - r * 0.7, x * s + r, y * s + r * 0.7), fill=230)
 
 
-def paint(rng, width, height, ground_top):
-    """Paints the landscape; returns an H x W x 3 float array.
+def paint(rng, canvas, ground_top, grain_rng=None):
+    """Paints the landscape on `canvas`; returns an H x W x 3 float array.
 
-    Rows from ground_top down are left as bare silk for the caller's mounting.
+    Rows from ground_top (100% units) down are left as bare silk for the
+    caller's mounting. grain_rng: the generator of the silk's per-pixel grain
+    when it is not `rng` (at scales other than 100%, whose drawing draws that
+    grain from `rng` itself).
     """
-    shape = (height, width)
+    shape = canvas.shape
+    k = canvas.k
     grain = fractal_noise(rng, shape, (6, 5), 5) - 0.5
     colour = np.broadcast_to(SILK, shape + (3,)).copy()
     colour += grain[:, :, None] * 18.0
-    colour += (rng.random(shape)[:, :, None] - 0.5) * 5.0
+    speckle = rng.random(canvas.shape100)
+    if grain_rng is not None:
+        speckle = grain_rng.random(shape)
+    colour += (speckle[:, :, None] - 0.5) * 5.0
 
-    _, far = mountain(rng, shape, [(40, 190, 60), (150, 176, 70), (230, 196, 50),
-                                   (340, 186, 50)], 0.32, 30.0, 262, 30, 12)
-    lay(colour, blur(far, 1.4), FAR_INK)
+    _, far = mountain(rng, canvas, [(40, 190, 60), (150, 176, 70), (230, 196, 50),
+                                    (340, 186, 50)], 0.32, 30.0, 262, 30, 12)
+    lay(colour, blur(far, 1.4 * k), FAR_INK)
 
-    main_outline, main = mountain(rng, shape, [(262, 112, 42), (228, 150, 34),
-                                               (316, 138, 36), (346, 170, 40)],
+    main_outline, main = mountain(rng, canvas, [(262, 112, 42), (228, 150, 34),
+                                                (316, 138, 36), (346, 170, 40)],
                                   0.85, 38.0, 300)
     for peaks in ([(252, 160, 30), (300, 178, 30)], [(240, 200, 26), (320, 214, 34)]):
-        main = np.maximum(main, 0.8 * mountain(rng, shape, peaks, 0.8, 26.0, 300)[1])
-    left_outline, left = mountain(rng, shape, [(72, 146, 36), (24, 178, 40), (120, 196, 30)],
+        main = np.maximum(main, 0.8 * mountain(rng, canvas, peaks, 0.8, 26.0, 300)[1])
+    left_outline, left = mountain(rng, canvas, [(72, 146, 36), (24, 178, 40), (120, 196, 30)],
                                   0.7, 32.0, 282)
-    left = np.maximum(left, 0.8 * mountain(rng, shape, [(60, 196, 28), (100, 222, 24)],
+    left = np.maximum(left, 0.8 * mountain(rng, canvas, [(60, 196, 28), (100, 222, 24)],
                                            0.8, 24.0, 282)[1])
-    lay(colour, blur(np.maximum(main, left), 0.6), INK)
+    lay(colour, blur(np.maximum(main, left), 0.6 * k), INK)
 
-    _, shore = mountain(rng, shape, [(330, 284, 90)], 0.45, 8.0, 300, 6, 10)
-    lay(colour, blur(shore, 0.8), FAR_INK)
+    _, shore = mountain(rng, canvas, [(330, 284, 90)], 0.45, 8.0, 300, 6, 10)
+    lay(colour, blur(shore, 0.8 * k), FAR_INK)
 
-    x = np.arange(width, dtype=np.float64)
+    width = shape[1]
     water = np.zeros(shape)
     for row in range(300, ground_top - 4, 6):
         dashes = fractal_noise(rng, (1, width), (1, 28), 2)[0]
         visible = np.clip((dashes - 0.56) * 5.0, 0.0, 1.0)
-        water[row] = np.maximum(water[row], 0.2 * visible)
-    lay(colour, blur(water, 0.5), FAR_INK)
+        rows = slice(round(row * k), round((row + 1) * k))
+        water[rows] = np.maximum(water[rows], 0.2 * visible)
+    lay(colour, blur(water, 0.5 * k), FAR_INK)
 
-    rock_outline, rock = mountain(rng, shape, [(26, 318, 190), (140, 356, 110)], 0.95, 24.0,
+    rock_outline, rock = mountain(rng, canvas, [(26, 318, 190), (140, 356, 110)], 0.95, 24.0,
                                   ground_top + 80, 14, 12)
     lay(colour, rock, INK)
 
     def strokes(draw, s):
-        _moss(rng, draw, s, main_outline, 40, 260)
-        _moss(rng, draw, s, left_outline, 24, 250)
-        _moss(rng, draw, s, rock_outline[:170], 20, ground_top)
+        _moss(rng, draw, s, canvas, main_outline, 40, 260)
+        _moss(rng, draw, s, canvas, left_outline, 24, 250)
+        _moss(rng, draw, s, canvas, rock_outline[:canvas.px(170)], 20, ground_top)
         _pine(rng, draw, s)
         _boat(draw, s)
         _birds(draw, s)
 
-    lay(colour, _stroke_layer(shape, 3, strokes) * 0.92, INK)
-    colour[ground_top:] = SILK
+    lay(colour, _stroke_layer(canvas, 3, strokes) * 0.92, INK)
+    colour[canvas.px(ground_top):] = SILK
     return colour
 
 

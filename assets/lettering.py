@@ -61,33 +61,41 @@ def button_face(size, ground, text, colour, typeface, antialias, rows):
     return face
 
 
-def card(size, reserved, lines, colour):
+def card(size, reserved, lines, colour, shown_rows=None):
     """The publisher's card: white, text lines given as (x, y, text, typeface, antialias).
 
     reserved: (left, top, right, bottom) box kept white for the logo the
-    program draws over it; a line inked inside it is an error.
+    program draws over it; a line inked inside it is an error. shown_rows:
+    rows the window shows (by default all but the last); ink below them
+    would be clipped, so it is an error too.
     """
+    if shown_rows is None:
+        shown_rows = size[1] - 1
     picture = Image.new("RGB", size, (255, 255, 255))
     for x, y, text, typeface, antialias in lines:
         mask = ink_mask(text, typeface, antialias)
         right, bottom = x + mask.width - 1, y + mask.height - 1
         overlaps = (x <= reserved[2] and right >= reserved[0]
                     and y <= reserved[3] and bottom >= reserved[1])
-        if overlaps or right >= size[0] or bottom >= size[1] - 1:
+        if overlaps or right >= size[0] or bottom >= shown_rows:
             raise ValueError(f"card line {text!r} at ({x},{y}) is out of place")
         stamp(picture, mask, colour, x, y)
     return picture
 
 
-def logo(size, short_name, typeface):
-    """The publisher's mark on white: a black brush curve over a red square, name below."""
-    scale = 4
+def logo(size, short_name, typeface, k=1.0, bottom_margin=3):
+    """The publisher's mark on white: a black brush curve over a red square, name below.
+
+    The mark is described in pixels of the 100% drawing; k is the drawing's
+    scale, bottom_margin the rows left white under the name at that scale.
+    """
+    scale = 4 * k
     width, height = size
-    big = Image.new("RGB", (width * scale, height * scale), (255, 255, 255))
+    big = Image.new("RGB", (width * 4, height * 4), (255, 255, 255))
     draw = ImageDraw.Draw(big)
     draw.rectangle((6 * scale, 4 * scale, 22 * scale, 20 * scale), fill=(200, 16, 24))
     # The curve thickens towards its middle like a brush stroke pressed and lifted.
-    steps = 60
+    steps = round(60 * k)
     for i in range(steps):
         t = i / (steps - 1)
         x = (3 + 66 * t) * scale
@@ -96,5 +104,6 @@ def logo(size, short_name, typeface):
         draw.ellipse((x - radius, y - radius, x + radius, y + radius), fill=(0, 0, 0))
     picture = big.resize(size, Image.LANCZOS)
     mask = ink_mask(short_name, typeface, True)
-    stamp(picture, mask, (0, 0, 0), (width - mask.width) // 2, height - 3 - mask.height)
+    stamp(picture, mask, (0, 0, 0), (width - mask.width) // 2,
+          height - bottom_margin - mask.height)
     return picture

@@ -4,6 +4,7 @@ Run from anywhere with /usr/bin/python3; outputs go beside this script in
 form1/, mp3play/ and frmabout/. The same inputs always give the same bytes.
 """
 
+import io
 import os
 import sys
 
@@ -43,74 +44,117 @@ COVER_SIZE = (361, 446)
 COVER_BAND_TOP = 380
 CARD_LOGO_BOX = (8, 8, 89, 65)
 
+# The scales every picture is drawn at, in percent; 100 is the layout scale.
+SCALES = (100, 125, 150, 175, 200, 250, 300)
 
-def cover():
-    width, height = COVER_SIZE
+
+def scaled(pixels, percent):
+    """A length of the 100% drawing at `percent`, by the programs' own rule:
+    pixels x 15 twips at percent x 96 / 100 dots per inch, x dpi / 1440, to
+    the nearest whole pixel, halves up."""
+    dpi = percent * 96 // 100
+    return (pixels * 15 * dpi + 720) // 1440
+
+
+def cover(percent=100):
+    px = lambda n: scaled(n, percent)  # noqa: E731
+    canvas = landscape.Canvas(COVER_SIZE, percent, px)
     rng = np.random.default_rng(20240611)
-    painting = landscape.paint(rng, width, height, COVER_BAND_TOP)
-    _letter_title(painting, rng)
+    grain_rng = None if percent == 100 else np.random.default_rng((20240611, percent))
+    painting = landscape.paint(rng, canvas, COVER_BAND_TOP, grain_rng)
+    _letter_title(painting, rng, percent)
     picture = Image.fromarray(np.clip(painting + 0.5, 0, 255).astype(np.uint8), "RGB")
 
+    width = picture.width
     subtitle = lettering.spaced_mask(PRODUCT_SUBTITLE,
-                                     lettering.font("NotoSerifCJK-Regular", 14), 4)
-    lettering.stamp(picture, subtitle, (70, 62, 52), (width - subtitle.width) // 2, 96)
-    seal = landscape.seal(PRODUCT_TITLE, lettering.font("NotoSerifCJK-Bold", 11), 26)
-    picture.paste(seal, (306, 118))
+                                     lettering.font("NotoSerifCJK-Regular", px(14)), px(4))
+    lettering.stamp(picture, subtitle, (70, 62, 52), (width - subtitle.width) // 2, px(96))
+    seal = landscape.seal(PRODUCT_TITLE, lettering.font("NotoSerifCJK-Bold", px(11)), px(26))
+    picture.paste(seal, (px(306), px(118)))
 
-    _mount(picture, rng)
+    _mount(picture, rng, percent)
     return picture
 
 
-def _letter_title(painting, rng):
-    """Brushes the title across the sky: dry-brush edges and a faint ink bleed."""
+def _title_coverage(percent):
+    """The title's ink coverage at `percent`, lettered at twice the size and reduced."""
     scale = 2
-    typeface = lettering.font("NotoSerifCJK-Bold", 54 * scale)
-    spaced = lettering.spaced_mask(PRODUCT_TITLE, typeface, 10 * scale)
+    typeface = lettering.font("NotoSerifCJK-Bold", scaled(54, percent) * scale)
+    spaced = lettering.spaced_mask(PRODUCT_TITLE, typeface, scaled(10, percent) * scale)
     small = spaced.resize((spaced.width // scale, spaced.height // scale), Image.LANCZOS)
-    coverage = np.asarray(small, dtype=np.float64) / 255.0
+    return np.asarray(small, dtype=np.float64) / 255.0
+
+
+def _letter_title(painting, rng, percent):
+    """Brushes the title across the sky: dry-brush edges and a faint ink bleed."""
+    coverage = _title_coverage(percent)
     shape = coverage.shape
-    dry = landscape.fractal_noise(rng, shape, (max(2, shape[0] // 6), max(2, shape[1] // 3)), 3)
+    # The brush's texture has as many cells at every scale as at 100%.
+    cells = _title_coverage(100).shape if percent != 100 else shape
+    dry = landscape.fractal_noise(rng, shape, (max(2, cells[0] // 6), max(2, cells[1] // 3)), 3)
     ink = coverage * np.clip(0.72 + 0.5 * dry, 0.0, 1.0)
-    bleed = landscape.blur(coverage, 2.0) * 0.22
+    bleed = landscape.blur(coverage, 2.0 * percent / 100) * 0.22
     x = (painting.shape[1] - shape[1]) // 2
-    y = 22
+    y = scaled(22, percent)
     region = painting[y:y + shape[0], x:x + shape[1]]
     landscape.lay(region, np.maximum(ink, bleed), landscape.INK)
 
 
-def _mount(picture, rng):
+def _mount(picture, rng, percent):
     """The plain silk band under the painting, calm so the edition buttons read well."""
+    px = lambda n: scaled(n, percent)  # noqa: E731
     width, height = picture.size
-    band = np.zeros((height - COVER_BAND_TOP, width, 3))
+    top = px(COVER_BAND_TOP)
+    band = np.zeros((height - top, width, 3))
     band[:] = (92, 80, 62)
     weave = landscape.fractal_noise(rng, band.shape[:2], (4, 8), 3) - 0.5
     band += weave[:, :, None] * 8.0
     picture.paste(Image.fromarray(np.clip(band + 0.5, 0, 255).astype(np.uint8), "RGB"),
-                  (0, COVER_BAND_TOP))
+                  (0, top))
     draw = ImageDraw.Draw(picture)
-    draw.line((0, COVER_BAND_TOP, width - 1, COVER_BAND_TOP), fill=(180, 156, 104))
-    draw.line((0, COVER_BAND_TOP + 1, width - 1, COVER_BAND_TOP + 1), fill=(60, 50, 38))
-    imprint = lettering.ink_mask(PUBLISHER_NAME_ZH, lettering.font("NotoSerifCJK-Regular", 11),
-                                 True)
-    lettering.stamp(picture, imprint, (196, 176, 128), (width - imprint.width) // 2, 428)
+    light_end, dark_end = px(COVER_BAND_TOP + 1), px(COVER_BAND_TOP + 2)
+    draw.rectangle((0, top, width - 1, light_end - 1), fill=(180, 156, 104))
+    draw.rectangle((0, light_end, width - 1, dark_end - 1), fill=(60, 50, 38))
+    imprint = lettering.ink_mask(PUBLISHER_NAME_ZH,
+                                 lettering.font("NotoSerifCJK-Regular", px(11)), True)
+    lettering.stamp(picture, imprint, (196, 176, 128), (width - imprint.width) // 2, px(428))
 
 
-def launcher_button(text):
-    return lettering.button_face((100, 25), LAUNCHER_GROUND, text, LAUNCHER_TEXT,
-                                 lettering.font("NotoSansCJK-Bold", 16), True,
-                                 LAUNCHER_INK_ROWS)
+def launcher_ink_rows(percent):
+    """Rows of a launcher face its button shows clear of the frame and the
+    focus marker's inset: the frame is 2 pixels at 100%, the inset 1."""
+    height = scaled(25, percent)
+    hidden = scaled(2, percent) + scaled(1, percent)
+    return hidden, height - 1 - hidden
 
 
-def player_button(text, colour):
-    typeface = lettering.font("NotoSansCJK-Regular", 13, lettering.TRADITIONAL)
-    return lettering.button_face((60, 15), PLAYER_GROUND, text, colour, typeface, False,
-                                 (0, 14))
+def launcher_button(text, percent=100):
+    return lettering.button_face((scaled(100, percent), scaled(25, percent)), LAUNCHER_GROUND,
+                                 text, LAUNCHER_TEXT,
+                                 lettering.font("NotoSansCJK-Bold", scaled(16, percent)), True,
+                                 launcher_ink_rows(percent))
 
 
-def publisher_card():
-    title = lettering.font("NotoSerifCJK-Bold", 20)
-    english = lettering.font("NotoSansCJK-Regular", 12)
-    body = lettering.font("NotoSansCJK-Regular", 13)
+def player_button(text, colour, percent=100):
+    typeface = lettering.font("NotoSansCJK-Regular", scaled(13, percent), lettering.TRADITIONAL)
+    size = (scaled(60, percent), scaled(15, percent))
+    return lettering.button_face(size, PLAYER_GROUND, text, colour, typeface, False,
+                                 (0, size[1] - 1))
+
+
+def card_logo_box(percent):
+    """Where Picture1 covers the card: (left, top, right, bottom), inclusive."""
+    left = scaled(CARD_LOGO_BOX[0], percent)
+    top = scaled(CARD_LOGO_BOX[1], percent)
+    return (left, top, left + scaled(CARD_LOGO_BOX[2] - CARD_LOGO_BOX[0], percent),
+            top + scaled(CARD_LOGO_BOX[3] - CARD_LOGO_BOX[1], percent))
+
+
+def publisher_card(percent=100):
+    px = lambda n: scaled(n, percent)  # noqa: E731
+    title = lettering.font("NotoSerifCJK-Bold", px(20))
+    english = lettering.font("NotoSansCJK-Regular", px(12))
+    body = lettering.font("NotoSansCJK-Regular", px(13))
     lines = [
         (104, 16, PUBLISHER_NAME_ZH, title, True),
         (104, 46, PUBLISHER_NAME_EN, english, True),
@@ -122,58 +166,136 @@ def publisher_card():
         (14, 184, "电子邮件：info@example.com", body, False),
         (14, 204, "网址：www.example.com", body, False),
     ]
-    picture = lettering.card((329, 229), CARD_LOGO_BOX, lines, CARD_TEXT)
-    ImageDraw.Draw(picture).line((14, 74, 314, 74), fill=CARD_TEXT)
+    # The window shows 228 of the card's 229 rows at 100%; at other scales
+    # as many as its client area has.
+    picture = lettering.card((px(329), px(229)), card_logo_box(percent),
+                             [(px(x), px(y), text, face, aa) for x, y, text, face, aa in lines],
+                             CARD_TEXT, px(228))
+    ImageDraw.Draw(picture).rectangle((px(14), px(74), px(314), px(75) - 1), fill=CARD_TEXT)
     return picture
 
 
-def publisher_logo():
-    return lettering.logo((73, 54), PUBLISHER_SHORT_NAME, lettering.font("NotoSerifCJK-Bold", 17))
+def publisher_logo(percent=100):
+    return lettering.logo((scaled(73, percent), scaled(54, percent)), PUBLISHER_SHORT_NAME,
+                          lettering.font("NotoSerifCJK-Bold", scaled(17, percent)),
+                          percent / 100, scaled(3, percent))
+
+
+def player_background(percent=100):
+    return Image.new("RGB", (scaled(500, percent), scaled(156, percent)), PLAYER_BACKGROUND)
+
+
+# Every picture: its file stem, the resource that holds it in its program,
+# how it is drawn at a scale, and the colour its edges must show (or None).
+PICTURES = [
+    ("form1/cover", "IDB_COVER", cover, None),
+    ("form1/command1", "IDB_SIMPLIFIED_FACE", lambda p: launcher_button("简体版", p),
+     LAUNCHER_GROUND),
+    ("form1/command2", "IDB_TRADITIONAL_FACE", lambda p: launcher_button("繁体版", p),
+     LAUNCHER_GROUND),
+    ("mp3play/background", "IDB_PLAYER_BACKGROUND", player_background, PLAYER_BACKGROUND),
+    ("frmabout/card", "IDB_ABOUT_CARD", publisher_card, (255, 255, 255)),
+    ("frmabout/logo", "IDB_ABOUT_LOGO", publisher_logo, (255, 255, 255)),
+] + [
+    (f"mp3play/command{number}", f"IDB_FACE_{face}",
+     (lambda text: lambda p: player_button(
+         text, PLAYER_EXIT_TEXT if text == "退出" else PLAYER_TEXT, p))(text),
+     PLAYER_GROUND)
+    for number, (text, face) in enumerate(zip(PLAYER_BUTTONS, (
+        "TRACK1", "TRACK2", "TRACK3", "TRACK4", "TRACK5", "STOP", "ABOUT", "EXIT")), start=1)
+]
+
+ICONS = {
+    "form1/setup.ico": icons.setup_icon,
+    "mp3play/velk.ico": icons.disc_icon,
+    "frmabout/frmabout.ico": icons.about_icon,
+}
+
+# The painted cover is kept as JPEG above 100% (quality 95, no chroma
+# subsampling): lossless, its silk grain alone would not fit the program's
+# size budget. Everything else is flat colour and lettering, kept as PNG.
+JPEG_QUALITY = 95
+
+
+def scaled_path(stem, percent):
+    """Where the drawing of `stem` at `percent` is kept, relative to this folder."""
+    folder, name = stem.split("/")
+    if percent == 100:
+        return f"{folder}/{name}.bmp"
+    extension = "jpg" if stem == "form1/cover" else "png"
+    return f"{folder}/{percent}/{name}.{extension}"
 
 
 def build():
     """Returns {relative path: (kind, content, ground)} for every output.
 
-    kind is "bmp" (content an RGB image; ground the colour its edges must show,
-    or None) or "ico" (content the icon drawing function, ground None).
+    kind is "bmp", "png" or "jpg" (content an RGB image; ground the colour its
+    edges must show, or None) or "ico" (content the icon drawing function,
+    ground None).
     """
-    outputs = {
-        "form1/cover.bmp": ("bmp", cover(), None),
-        "form1/command1.bmp": ("bmp", launcher_button("简体版"), LAUNCHER_GROUND),
-        "form1/command2.bmp": ("bmp", launcher_button("繁体版"), LAUNCHER_GROUND),
-        "form1/setup.ico": ("ico", icons.setup_icon, None),
-        "mp3play/background.bmp": ("bmp", Image.new("RGB", (500, 156), PLAYER_BACKGROUND),
-                                   PLAYER_BACKGROUND),
-        "mp3play/velk.ico": ("ico", icons.disc_icon, None),
-        "frmabout/card.bmp": ("bmp", publisher_card(), (255, 255, 255)),
-        "frmabout/logo.bmp": ("bmp", publisher_logo(), (255, 255, 255)),
-        "frmabout/frmabout.ico": ("ico", icons.about_icon, None),
-    }
-    for number, text in enumerate(PLAYER_BUTTONS, start=1):
-        colour = PLAYER_EXIT_TEXT if text == "退出" else PLAYER_TEXT
-        outputs[f"mp3play/command{number}.bmp"] = ("bmp", player_button(text, colour),
-                                                   PLAYER_GROUND)
+    outputs = {}
+    for stem, _, draw, ground in PICTURES:
+        for percent in SCALES:
+            path = scaled_path(stem, percent)
+            outputs[path] = (path.rsplit(".", 1)[1], draw(percent), ground)
+    for path, draw in ICONS.items():
+        outputs[path] = ("ico", draw, None)
     return outputs
 
 
-EXPECTED_SIZES = {
-    "form1/cover.bmp": (361, 446), "form1/command1.bmp": (100, 25),
-    "form1/command2.bmp": (100, 25), "mp3play/background.bmp": (500, 156),
-    "frmabout/card.bmp": (329, 229), "frmabout/logo.bmp": (73, 54),
-    **{f"mp3play/command{n}.bmp": (60, 15) for n in range(1, 9)},
+def resource_fragment(folder):
+    """The resource script lines that put `folder`'s larger drawings into
+    its program: resource type ART<percent>, the 100% bitmap's identifier."""
+    lines = [f"// Made by assets/make_assets.py: {folder}'s pictures drawn at the larger",
+             "// scales, under resource type ART<percent> with the identifier of the",
+             "// 100% bitmap. UTF-8, forward-slash paths."]
+    for stem, resource, _, _ in PICTURES:
+        if stem.split("/")[0] != folder:
+            continue
+        for percent in SCALES[1:]:
+            lines.append(f'{resource} ART{percent} "assets/{scaled_path(stem, percent)}"')
+    return "\n".join(lines) + "\n"
+
+
+# Sizes of the 100% drawings; every other scale's follow by scaled().
+LAYOUT_SIZES = {
+    "form1/cover": (361, 446), "form1/command1": (100, 25), "form1/command2": (100, 25),
+    "mp3play/background": (500, 156), "frmabout/card": (329, 229), "frmabout/logo": (73, 54),
+    **{f"mp3play/command{n}": (60, 15) for n in range(1, 9)},
 }
 
 
-def check_bmp(path, relative, ground, ink_rows):
-    """ink_rows: (first, last) rows outside which the picture must be bare ground."""
-    with open(path, "rb") as file:
-        size = winformats.read_bmp_header(file.read())
-    if size != EXPECTED_SIZES[relative]:
-        raise AssertionError(f"{relative}: {size[0]}x{size[1]}, "
-                             f"expected {EXPECTED_SIZES[relative]}")
+def stem_and_scale(relative):
+    """("form1/cover", 125) for "form1/125/cover.jpg"; percent 100 for the BMPs."""
+    parts = relative.rsplit(".", 1)[0].split("/")
+    if len(parts) == 3:
+        return f"{parts[0]}/{parts[2]}", int(parts[1])
+    return "/".join(parts), 100
+
+
+def read_size(path, kind):
+    if kind == "bmp":
+        with open(path, "rb") as file:
+            return winformats.read_bmp_header(file.read())
+    with Image.open(path) as picture:
+        if picture.format != {"png": "PNG", "jpg": "JPEG"}[kind] or picture.mode != "RGB":
+            raise AssertionError(f"{path}: {picture.format} {picture.mode}, expected RGB {kind}")
+        return picture.size
+
+
+def check_picture(path, relative, kind, ground):
+    """Size as the scale gives it; for pictures with a ground, bare edges,
+    and for launcher faces no ink on the rows the button hides."""
+    stem, percent = stem_and_scale(relative)
+    size = read_size(path, kind)
+    layout = LAYOUT_SIZES[stem]
+    expected = (scaled(layout[0], percent), scaled(layout[1], percent))
+    if size != expected:
+        raise AssertionError(f"{relative}: {size[0]}x{size[1]}, expected {expected}")
     if ground is None:
         return
     with Image.open(path) as picture:
+        picture = picture.convert("RGB")
         width, height = picture.size
         samples = {"top-left": (0, 0), "top-right": (width - 1, 0),
                    "bottom-left": (0, height - 1), "bottom-right": (width - 1, height - 1),
@@ -182,8 +304,9 @@ def check_bmp(path, relative, ground, ink_rows):
             found = picture.getpixel(xy)
             if found != ground:
                 raise AssertionError(f"{relative}: {name} pixel {found}, expected {ground}")
-        if ink_rows is None:
+        if not stem.startswith("form1/command"):
             return
+        ink_rows = launcher_ink_rows(percent)
         for y in (*range(ink_rows[0]), *range(ink_rows[1] + 1, height)):
             row = picture.crop((0, y, width, y + 1))
             if row.getcolors() != [(width, ground)]:
@@ -193,15 +316,33 @@ def check_bmp(path, relative, ground, ink_rows):
 def check_ico(path, relative):
     with open(path, "rb") as file:
         sizes = sorted(winformats.read_icon(file.read()))
-    if sizes != sorted(winformats.ICON_SIZES):
+    if sizes != sorted(winformats.ICON_SIZES + winformats.FULL_COLOUR_ICON_SIZES):
         raise AssertionError(f"{relative}: icon sizes {sizes}")
 
 
 def check_solid(path, relative, colour):
     with Image.open(path) as picture:
-        colours = picture.getcolors()
+        colours = picture.convert("RGB").getcolors()
     if colours is None or len(colours) != 1 or colours[0][1] != colour:
         raise AssertionError(f"{relative}: not a single colour {colour}")
+
+
+def encode(kind, content):
+    """The bytes of one output file; the same content always gives the same bytes."""
+    if kind == "ico":
+        return winformats.icon_bytes([content(size) for size in winformats.ICON_SIZES],
+                                     [content(size) for size in winformats.FULL_COLOUR_ICON_SIZES])
+    buffer = io.BytesIO()
+    if kind == "bmp":
+        winformats.save_bmp(content, buffer)
+    elif kind == "png":
+        content.save(buffer, format="PNG", optimize=True)
+    else:
+        content.save(buffer, format="JPEG", quality=JPEG_QUALITY, subsampling=0)
+    return buffer.getvalue()
+
+
+FOLDERS = ("form1", "mp3play", "frmabout")
 
 
 def main():
@@ -209,22 +350,21 @@ def main():
     for relative, (kind, content, _) in sorted(outputs.items()):
         path = os.path.join(HERE, relative)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        if kind == "bmp":
-            winformats.save_bmp(content, path)
-        else:
-            with open(path, "wb") as file:
-                file.write(winformats.icon_bytes([content(size)
-                                                  for size in winformats.ICON_SIZES]))
+        with open(path, "wb") as file:
+            file.write(encode(kind, content))
+    for folder in FOLDERS:
+        with open(os.path.join(HERE, folder, "scaled_art.rc"), "w", encoding="utf-8") as file:
+            file.write(resource_fragment(folder))
     for relative, (kind, _, ground) in sorted(outputs.items()):
         path = os.path.join(HERE, relative)
-        if kind == "bmp":
-            ink_rows = LAUNCHER_INK_ROWS if relative.startswith("form1/command") else None
-            check_bmp(path, relative, ground, ink_rows)
-        else:
+        if kind == "ico":
             check_ico(path, relative)
+        else:
+            check_picture(path, relative, kind, ground)
         print(relative)
-    check_solid(os.path.join(HERE, "mp3play/background.bmp"), "mp3play/background.bmp",
-                PLAYER_BACKGROUND)
+    for percent in SCALES:
+        relative = scaled_path("mp3play/background", percent)
+        check_solid(os.path.join(HERE, relative), relative, PLAYER_BACKGROUND)
 
 
 if __name__ == "__main__":

@@ -121,5 +121,50 @@ class IconTest(unittest.TestCase):
                 winformats.icon_bytes(images)
 
 
+FULL_ICON = winformats.icon_bytes(
+    [icons.about_icon(s) for s in winformats.ICON_SIZES],
+    [icons.about_icon(s) for s in winformats.FULL_COLOUR_ICON_SIZES])
+# The first full-colour entry (20x20) is the third in the directory.
+FULL_ENTRY = 6 + 16 * 2
+FULL_IMAGE = struct.unpack_from("<I", FULL_ICON, FULL_ENTRY + 12)[0]
+
+
+class FullColourIconTest(unittest.TestCase):
+    def test_round_trip_keeps_every_size_and_pixel(self):
+        decoded = winformats.read_icon(FULL_ICON)
+        for size in winformats.FULL_COLOUR_ICON_SIZES:
+            with self.subTest(size):
+                drawn = icons.about_icon(size)
+                self.assertEqual(list(decoded[size].getdata()), list(drawn.getdata()))
+        with Image.open(io.BytesIO(FULL_ICON)) as pillow:
+            self.assertEqual(pillow.size, (256, 256), "Pillow reads the PNG image")
+
+    BAD = {
+        "full-colour entry of 4 bits": patched(FULL_ICON, FULL_ENTRY + 6, "<H", 4),
+        "full-colour entry at 33 pixels": patched(patched(FULL_ICON, FULL_ENTRY, "<B", 33),
+                                                  FULL_ENTRY + 1, "<B", 33),
+        "full-colour image header of 24 bits": patched(FULL_ICON, FULL_IMAGE + 14, "<H", 24),
+        "256 image not PNG": patched(FULL_ICON, struct.unpack_from(
+            "<I", FULL_ICON, 6 + 16 * 11 + 12)[0], "<I", 0),
+        "one full-colour size missing": patched(FULL_ICON, 4, "<H", 11),
+    }
+
+    def test_bad(self):
+        for name, data in self.BAD.items():
+            with self.subTest(name), self.assertRaises(FormatError, msg=name):
+                winformats.read_icon(data)
+
+    def test_refuses_missing_or_flat_large_images(self):
+        palette = [icons.disc_icon(s) for s in winformats.ICON_SIZES]
+        large = [icons.disc_icon(s) for s in winformats.FULL_COLOUR_ICON_SIZES]
+        cases = {
+            "one large size short": large[:-1],
+            "RGB instead of RGBA": large[:-1] + [large[-1].convert("RGB")],
+        }
+        for name, images in cases.items():
+            with self.subTest(name), self.assertRaises(FormatError, msg=name):
+                winformats.icon_bytes(palette, images)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ libgtest-dev googletest   # native build and unit tests
-  g++-mingw-w64-x86-64-posix                      # the Windows programs
-  wine64 fonts-wine xvfb xauth x11-apps imagemagick  # running them, screenshots
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # the Windows programs, x64 and x86
+  wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick  # running them, screenshots
   lame sox                                        # test and demo music
   mpg123 ffmpeg                                   # reference decoders of the conformance test
   xorriso                                         # the disc image
@@ -24,6 +24,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
+  # 32-bit Wine, which runs the x86 programs, comes from Debian's i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

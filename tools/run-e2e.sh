@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the end-to-end test program of a win64 build tree under Wine.
+# Runs the end-to-end test program of a win64 or win32 build tree under Wine.
 #
 # Prepares a fresh Wine prefix for this run inside the build tree, starts
 # Xvfb when there is no display, maps E:\ and F:\ to empty test folders and
@@ -9,16 +9,21 @@
 # programs play lands in capture.raw), and runs the tests inside a Wine
 # virtual desktop so that window frames are drawn as on Windows. Cleans up
 # only what it started. Extra arguments go to the test program
-# (e.g. --gtest_filter=Launcher*).
+# (e.g. --gtest_filter=Launcher*). Exits with 77 (skipped) for a 32-bit build
+# on a machine whose Wine cannot run 32-bit programs.
 #
-# usage: tools/run-e2e.sh BUILD_DIR [test program arguments...]
+# With E2E_DPI_SCALES set (e.g. "120 144 192 240"), the display-scale cases
+# (DisplayScale*) then run once more at each of those dots per inch, in the
+# same prefix, each in a test program started after the scale was set.
+#
+# usage: [E2E_DPI_SCALES="DPI..."] tools/run-e2e.sh BUILD_DIR [test program arguments...]
 set -euo pipefail
 
 build_dir=$(cd "${1:?usage: run-e2e.sh BUILD_DIR [args...]}" && pwd)
 shift
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 tests_exe="$build_dir/tests/e2e/e2e_tests.exe"
-[ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 preset first" >&2; exit 2; }
+[ -f "$tests_exe" ] || { echo "run-e2e: $tests_exe is missing; build the win64 or win32 preset first" >&2; exit 2; }
 
 # One run at a time per build tree: every run uses the same run folder.
 exec {lock_fd}> "$build_dir/e2e-run.lock"
@@ -26,6 +31,13 @@ flock "$lock_fd"
 
 source "$source_dir/tools/wine-common.sh"
 run_dir="$build_dir/e2e-run"
+
+# Exit code 77 tells ctest the suite was skipped, not passed.
+if pe_is_32bit "$tests_exe" && ! wine_runs_32bit_programs; then
+  echo "run-e2e: SKIPPED: this machine cannot run 32-bit Windows programs under Wine" \
+    "(/usr/lib/wine/wine does not start: no wine32, or a kernel without IA32 emulation)" >&2
+  exit 77
+fi
 
 export WINEPREFIX="$run_dir/prefix"
 # Wine's MP3 codec is disabled: the player decodes on its own and must not
@@ -45,7 +57,8 @@ mkdir -p "$HOME" "$run_dir/drive-e" "$run_dir/drive-f"
 
 write_capture_asoundrc "$HOME" "$run_dir/capture.raw"
 
-if [ -z "${DISPLAY:-}" ]; then start_xvfb 1280x1024; fi
+# Large enough for the launcher at 240 dpi (903x1123 inside its frame).
+if [ -z "${DISPLAY:-}" ]; then start_xvfb 1600x1400; fi
 
 echo "run-e2e: preparing a Wine prefix in $WINEPREFIX"
 prepare_prefix
@@ -79,9 +92,28 @@ echo "run-e2e: running the tests in a Wine virtual desktop"
 "$wine" explorer /desktop=e2e,1024x768 "$(to_windows "$tests_exe")" "$@" || true
 "$wineserver" -w
 
+failed=""
 result=$(tr -d "\r\n " < "$run_dir/result.txt" 2>/dev/null || echo "missing")
-if [ "$result" != "0" ]; then
-  echo "run-e2e: the end-to-end tests failed (result: $result)" >&2
+[ "$result" = "0" ] || failed="the end-to-end tests (result: $result)"
+
+# Each process reads LogPixels when it starts; DpiScalingVer makes Wine
+# honour what each program declares instead of making every process aware
+# of the scale.
+for dpi in ${E2E_DPI_SCALES:-}; do
+  echo "run-e2e: the display-scale tests at $dpi dpi"
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v DpiScalingVer /t REG_DWORD /d 0x1000 /f >/dev/null 2>&1
+  "$wineserver" -w
+  rm -f "$run_dir/result.txt"
+  E2E_DPI=$dpi "$wine" explorer /desktop="e2e-$dpi,1400x1300" "$(to_windows "$tests_exe")" \
+    --gtest_filter='DisplayScale*' || true
+  "$wineserver" -w
+  result=$(tr -d "\r\n " < "$run_dir/result.txt" 2>/dev/null || echo "missing")
+  [ "$result" = "0" ] || failed="$failed${failed:+, }the display-scale tests at $dpi dpi (result: $result)"
+done
+
+if [ -n "$failed" ]; then
+  echo "run-e2e: failed: $failed" >&2
   exit 1
 fi
 echo "run-e2e: all end-to-end tests passed"

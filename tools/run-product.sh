@@ -10,7 +10,9 @@
 # runs under Xvfb and walks through the product by itself: the launcher, the
 # player playing track 1 for a few seconds, the about window. It writes a
 # picture of each window (launcher.png, player.png, about.png) and the sound
-# of track 1 as played (track1.wav) to build/demo-output/.
+# of track 1 as played (track1.wav) to build/demo-output/, then walks
+# through again at display scales of 150% and 200% for pictures of each
+# window there (launcher-150.png ... about-200.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
@@ -22,9 +24,17 @@ case ${1:-launcher} in
 esac
 
 tools/install-deps.sh
-echo "run-product: building the programs (build/win64)"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j 2
+source "$source_dir/tools/wine-common.sh"
+# The disc ships the 32-bit programs. Where Wine cannot run 32-bit programs
+# (a kernel without IA32 emulation), the disc is made with the 64-bit ones.
+preset=win32
+if ! wine_runs_32bit_programs; then
+  echo "run-product: Wine cannot run 32-bit programs on this machine; using the 64-bit build"
+  preset=win64
+fi
+echo "run-product: building the programs (build/$preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2
 # tools/make-disc judges the tracks with mp3check, a native program.
 if [ -z "${MP3CHECK:-}" ]; then
   echo "run-product: building the track checker (build/native)"
@@ -32,7 +42,7 @@ if [ -z "${MP3CHECK:-}" ]; then
   cmake --build --preset native --target mp3check -j 2
 fi
 
-build_dir="$source_dir/build/win64"
+build_dir="$source_dir/build/$preset"
 disc="$source_dir/build/demo-disc"
 cdrom="$source_dir/build/demo-cdrom"
 output="$source_dir/build/demo-output"
@@ -46,7 +56,6 @@ xorriso -osirrox on -read_fs norock -indev "$disc/disc.iso" -extract / "$cdrom" 
 
 export WINEPREFIX="$source_dir/build/demo-prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-source "$source_dir/tools/wine-common.sh"
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 
 xvfb_pid=""
@@ -59,7 +68,8 @@ if [ -z "${DISPLAY:-}" ]; then
   rm -rf "$output"
   mkdir -p "$output"
   write_capture_asoundrc "$HOME" "$output/capture.raw"
-  start_xvfb 1024x768
+  # Large enough for the launcher at 200% on a larger virtual desktop.
+  start_xvfb 1600x1400
 fi
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
@@ -71,6 +81,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   echo "run-product: preparing a Wine prefix in $WINEPREFIX (first run only, about 20 s)"
   prepare_prefix
 fi
+# The product is shown at 100% unless a step below says otherwise.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 echo "run-product: mapping CD-ROM drive D: to $cdrom"
 ln -sfn "$cdrom" "$WINEPREFIX/dosdevices/d:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
@@ -98,5 +110,30 @@ done
 sox -t raw -r 44100 -e signed -b 16 -c 2 -L "$output/capture.raw" "$output/track1.wav"
 rm "$output/capture.raw"
 
+# The same walk at 150% and 200%: each process reads LogPixels when it
+# starts; DpiScalingVer makes Wine honour what each program declares.
+scaled_pictures=()
+for scale in 150:144 200:192; do
+  percent=${scale%%:*}
+  dpi=${scale##*:}
+  echo "run-product: walking through again at $percent%"
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v DpiScalingVer /t REG_DWORD /d 0x1000 /f >/dev/null 2>&1
+  "$wineserver" -w
+  (cd "$cdrom" && "$wine" explorer "/desktop=Sorvane-$percent,1400x1300" \
+    "$(to_windows "$walkthrough")" "D:\\" "$(to_windows "$output")" "-$percent") | tr -d '\r' || true
+  "$wineserver" -w
+  for window in launcher player about; do
+    picture="$window-$percent"
+    [ -f "$output/$picture.bmp" ] || { echo "run-product: the walk-through at $percent% did not finish ($picture.bmp is missing)" >&2; exit 1; }
+    convert "$output/$picture.bmp" "$output/$picture.png"
+    rm "$output/$picture.bmp"
+    scaled_pictures+=("$picture.png")
+  done
+done
+rm -f "$output/capture.raw"
+
 echo "run-product: the product as it ran, in $output:"
-for file in launcher.png player.png about.png track1.wav; do echo "  $output/$file"; done
+for file in launcher.png player.png about.png track1.wav "${scaled_pictures[@]}"; do
+  echo "  $output/$file"
+done

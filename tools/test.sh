@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds both presets, then one ctest
-# run covers the native unit tests and the end-to-end suite under Wine.
+# Every test: installs what is missing, builds the Windows programs for x64
+# and x86 and the native preset, then one ctest run covers the native unit
+# tests, the programs' imports and the end-to-end suite under Wine against
+# both Windows builds.
 # Last, the sanitize preset: the unit tests under ASan and UBSan, a replay
 # of the parser fuzzer's corpus and a one-minute fuzz.
 set -euo pipefail
@@ -9,6 +11,8 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake --preset win64
 cmake --build --preset win64
+cmake --preset win32
+cmake --build --preset win32
 cmake --preset native
 cmake --build --preset native
 ctest --preset native

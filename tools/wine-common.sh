@@ -5,6 +5,20 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 export WINEDEBUG=-all
 
+# wine_runs_32bit_programs: true when Wine can run 32-bit Windows programs
+# here. They need Wine's 32-bit loader (package wine32), a 32-bit Linux
+# program, which a kernel without IA32 emulation cannot start.
+wine_runs_32bit_programs() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# pe_is_32bit FILE: true when FILE is a 32-bit (PE32) Windows program.
+pe_is_32bit() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [ "$(od -An -tx2 -j$((header + 24)) -N2 "$1" | tr -d ' ')" = 010b ]
+}
+
 # write_capture_asoundrc HOME CAPTURE: points ALSA, for processes that run
 # with HOME, at a file sink: everything played is appended to CAPTURE as raw
 # signed 16-bit little-endian, 44100 Hz, stereo.

@@ -2,6 +2,9 @@
 
 #include <optional>
 
+#include "runtime/core/runtime_error.h"
+#include "runtime/win/system_library.h"
+
 namespace player {
 namespace {
 
@@ -13,8 +16,12 @@ bool Bind(HMODULE module, const char* name, Function& function) {
 }
 
 std::optional<SystemAudio> BindSystemAudio() {
-  const HMODULE winmm = ::LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!winmm) return std::nullopt;
+  HMODULE winmm = nullptr;
+  try {
+    winmm = rt::LoadSystemLibrary(L"winmm.dll");
+  } catch (const rt::RuntimeError&) {
+    return std::nullopt;  // no sound system: the player stays silent
+  }
   SystemAudio audio{};
   const bool bound = Bind(winmm, "waveOutOpen", audio.waveOutOpen) &&
                      Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader) &&

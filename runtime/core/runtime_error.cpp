@@ -24,6 +24,7 @@ std::wstring DescribeError(ErrorNumber number) {
     case ErrorNumber::CannotCreateObject: return L"部件不能创建对象";
     case ErrorNumber::MethodNotSupported: return L"对象不支持该属性或方法";
     case ErrorNumber::ArgumentNotOptional: return L"参数不可选";
+    case ErrorNumber::InvalidPicture: return L"图片无效";
   }
   return L"应用程序定义的错误或对象定义的错误";
 }

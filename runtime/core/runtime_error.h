@@ -23,6 +23,7 @@ enum class ErrorNumber : std::int32_t {
   CannotCreateObject = 429,
   MethodNotSupported = 438,
   ArgumentNotOptional = 449,
+  InvalidPicture = 481,
 };
 
 class RuntimeError : public std::runtime_error {

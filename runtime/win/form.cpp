@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/win/display_scale.h"
+#include "runtime/win/form_layout.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
 #include "runtime/win/program.h"
@@ -14,34 +16,6 @@ constexpr wchar_t kFormClass[] = L"RtForm";
 // Control identifiers start above IDOK and IDCANCEL, which the system's
 // dialog handling sends for Enter and Escape.
 constexpr int kFirstControlId = 100;
-
-struct FrameStyles {
-  DWORD style;
-  DWORD exStyle;
-};
-
-FrameStyles StylesOf(const WindowDescription& d) {
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
-  DWORD exStyle = WS_EX_WINDOWEDGE;
-  if (d.controlBox) style |= WS_SYSMENU;
-  switch (d.frameStyle) {
-    case FrameStyle::FixedSingle:
-      if (d.minButton) style |= WS_MINIMIZEBOX;
-      if (d.maxButton) style |= WS_MAXIMIZEBOX;
-      break;
-    case FrameStyle::FixedDialog:
-      exStyle |= WS_EX_DLGMODALFRAME;
-      break;
-    case FrameStyle::FixedToolWindow:
-      exStyle |= WS_EX_TOOLWINDOW;
-      break;
-  }
-  return {style, exStyle};
-}
-
-RECT PixelRectToRect(const PixelRect& r) {
-  return {r.left, r.top, r.left + r.width, r.top + r.height};
-}
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
@@ -71,6 +45,7 @@ void Form::Load() {
   try {
     CreateFrame();
     CreateControls(description_.controls, hwnd_);
+    ApplyScale(dpi_, nullptr);
   } catch (...) {
     Unload();
     throw;
@@ -100,42 +75,59 @@ Component& Form::FindComponent(std::wstring_view name) {
 
 void Form::CreateFrame() {
   const FrameStyles styles = StylesOf(description_);
-  const int clientWidth = TwipsToPixels(description_.client.width);
-  const int clientHeight = TwipsToPixels(description_.client.height);
-  RECT outer{0, 0, clientWidth, clientHeight};
-  Check(::AdjustWindowRectEx(&outer, styles.style, FALSE, styles.exStyle), "AdjustWindowRectEx");
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  int x = CW_USEDEFAULT;
-  int y = CW_USEDEFAULT;
-  if (description_.startPosition == StartPosition::CenterScreen) {
-    x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  }
   const HWND owner = description_.showInTaskbar ? nullptr : HiddenOwnerWindow();
   const std::wstring caption(description_.caption);
-  background_ = LoadPicture(description_.background);
   backBrush_.reset(Check(::CreateSolidBrush(description_.backColor), "CreateSolidBrush"));
-  Check(::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style, x, y, width,
-                          height, owner, nullptr, ::GetModuleHandleW(nullptr), this),
+  // Created hidden at the system's default place; ApplyScale gives it its
+  // size (and, for a centred window, its place) at the scale it came up at.
+  Check(::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style,
+                          CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr,
+                          ::GetModuleHandleW(nullptr), this),
         "CreateWindowExW");
+  dpi_ = WindowDpi(hwnd_);
+}
 
-  // The frame's metrics are the window manager's; make sure the client area
-  // comes out at exactly the described size whatever they are.
-  RECT client;
-  ::GetClientRect(hwnd_, &client);
-  const int dx = clientWidth - client.right;
-  const int dy = clientHeight - client.bottom;
-  if (dx != 0 || dy != 0) {
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, width + dx, height + dy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void Form::ApplyScale(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  background_ = LoadPicture(description_.background, dpi);
+  for (LiveControl& control : controls_) {
+    control.picture = LoadPicture(control.description->picture, dpi);
+    const RECT r = ControlRect(*control.description, dpi);
+    ::SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (control.description->kind == ControlKind::PictureBox) {
+      UpdatePictureBox(control.hwnd, control.picture.bitmap.get());
+    }
   }
-  // A dialog frame shows no icon; the other frames show the window's icon.
+  if (suggested) {
+    ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT frame;
+  ::GetWindowRect(hwnd_, &frame);
+  const bool centre = !suggested && description_.startPosition == StartPosition::CenterScreen;
+  PlaceFrame(hwnd_, description_, dpi, {frame.left, frame.top}, centre);
+
+  // A dialog frame shows no icon; the other frames show the window's icon
+  // at the sizes this scale asks for.
   if (description_.icon != 0 && description_.frameStyle != FrameStyle::FixedDialog) {
-    bigIcon_ = LoadIconResource(description_.icon, ::GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadIconResource(description_.icon, ::GetSystemMetrics(SM_CXSMICON));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    UniqueIcon big = LoadIconResource(description_.icon, SystemMetricAtDpi(SM_CXICON, dpi));
+    UniqueIcon small = LoadIconResource(description_.icon, SystemMetricAtDpi(SM_CXSMICON, dpi));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+  }
+  ::RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void Form::OnDpiChanged(int dpi, const RECT& suggested) {
+  try {
+    ApplyScale(dpi, &suggested);
+  } catch (...) {
+    ReportCurrentExceptionAndEnd();
   }
 }
 
@@ -144,21 +136,21 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
   std::vector<HWND> siblings;
   for (const ControlDescription& d : controls) {
     const int id = kFirstControlId + static_cast<int>(controls_.size());
-    const RECT r = PixelRectToRect(ToPixels(d.rect));
+    // Created empty at the parent's origin; ApplyScale places and sizes it
+    // and gives it its picture.
     const std::wstring text(d.text);
-    LiveControl live{&d, nullptr, LoadPicture(d.picture), nullptr};
+    LiveControl live{&d, nullptr, Picture{}, nullptr};
     const DWORD shown = d.shown ? WS_VISIBLE : 0;
     switch (d.kind) {
       case ControlKind::PictureButton:
         live.hwnd = Check(::CreateWindowExW(0, kPictureButtonClass, text.c_str(),
                                             WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS |
                                                 BS_OWNERDRAW | shown,
-                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                            parent, ControlId(id), instance, nullptr),
+                                            0, 0, 0, 0, parent, ControlId(id), instance, nullptr),
                           "CreateWindowExW");
         break;
       case ControlKind::PictureBox:
-        live.hwnd = CreatePictureBox(parent, id, r, live.picture.bitmap.get());
+        live.hwnd = CreatePictureBox(parent, id);
         if (!d.shown) ::ShowWindow(live.hwnd, SW_HIDE);
         break;
       case ControlKind::ComponentHost:
@@ -166,8 +158,7 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         // shows nothing unless described as shown.
         live.hwnd = Check(::CreateWindowExW(0, L"STATIC", L"",
                                             WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS | shown,
-                                            r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                            parent, ControlId(id), instance, nullptr),
+                                            0, 0, 0, 0, parent, ControlId(id), instance, nullptr),
                           "CreateWindowExW");
         if (!d.component) throw RuntimeError(ErrorNumber::CannotCreateObject, "CreateComponent");
         live.component = d.component();
@@ -243,7 +234,7 @@ void Form::OnCommand(int id, int code) {
 
 void Form::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (LiveControl* control = ControlById(static_cast<int>(item.CtlID))) {
-    DrawPictureButton(item, control->picture.bitmap.get());
+    DrawPictureButton(item, control->picture.bitmap.get(), dpi_);
   }
 }
 
@@ -308,6 +299,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_DPICHANGED:
+      // The scale of the screen the window moved to; lParam points at the
+      // rectangle Windows suggests for it there.
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CLOSE:
       // The close box unloads the window; the program ends with its last one.

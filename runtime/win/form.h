@@ -30,6 +30,9 @@ class Form {
 
   const WindowDescription& description() const { return description_; }
   HWND hwnd() const { return hwnd_; }
+  // The scale the window is laid out and drawn at, in dots per inch; it
+  // changes only when the window moves to a screen of another scale.
+  int dpi() const { return dpi_; }
   bool IsLoaded() const { return hwnd_ != nullptr; }
 
   // Builds the window, hidden, with its controls and components, then runs
@@ -69,15 +72,22 @@ class Form {
   void OnCommand(int id, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnActivate(bool active);
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void OnNcDestroy();
 
   void CreateFrame();
+  // Lays out the frame and every control at `dpi` and takes the pictures
+  // and icons drawn for it. With `suggested` (the rectangle Windows offers
+  // on a change of screen) the frame starts from there; otherwise it keeps
+  // its place, or is centred on the screen when described so.
+  void ApplyScale(int dpi, const RECT* suggested);
   void CreateControls(std::span<const ControlDescription> controls, HWND parent);
   LiveControl* ControlById(int id);
   std::vector<HWND> FocusOrder() const;
 
   const WindowDescription& description_;
   HWND hwnd_ = nullptr;
+  int dpi_ = kLayoutDpi;
   Picture background_;
   UniqueBrush backBrush_;
   UniqueIcon bigIcon_;

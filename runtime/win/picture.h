@@ -1,4 +1,7 @@
-// Pictures and icons kept as resources of the executable.
+// Pictures and icons kept as resources of the executable. Each picture is
+// drawn at every scale of rt::kArtScales: the first as a bitmap resource,
+// the others compressed under the resource type "ART<percent>" (ART125 ...)
+// with the same identifier.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +16,15 @@ struct Picture {
   SIZE size{};
 };
 
-// Loads the bitmap resource `id`; an id of 0 gives an empty picture.
-Picture LoadPicture(ResourceId id);
+// Picture `id` for a window at `dpi`: its size there is its size at the
+// layout scale converted like every described size. The drawing made for
+// that scale is used as it is; between scales the next larger drawing is
+// reduced to size by area averaging. An id of 0 gives an empty picture.
+// Throws RuntimeError when a drawing is missing or does not decode.
+Picture LoadPicture(ResourceId id, int dpi);
 
-// Loads icon resource `id` at the given square size (32 or 16).
+// Loads icon resource `id` at the given square size; the icon's images
+// nearest that size are used.
 UniqueIcon LoadIconResource(ResourceId id, int size);
 
 // Draws `bitmap` with its top-left corner at (x, y), unscaled; a null bitmap

@@ -1,19 +1,50 @@
 #include "runtime/win/picture_box.h"
 
+#include <algorithm>
+
+#include "runtime/core/twips.h"
+#include "runtime/win/form.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/picture.h"
+#include "runtime/win/scaled_edge.h"
 #include "runtime/win/win_error.h"
 
 namespace rt {
 namespace {
 
+constexpr int kEdgeTwips = 30;
+
+// The edge's width at the scale of the form that holds `box`.
+int EdgeWidth(HWND box) {
+  const Form* form = Form::FromWindow(box);
+  return TwipsToPixels(kEdgeTwips, form ? form->dpi() : kLayoutDpi);
+}
+
+void PaintEdge(HWND box) {
+  const HDC dc = ::GetWindowDC(box);
+  if (!dc) return;
+  RECT outer;
+  ::GetWindowRect(box, &outer);
+  ::OffsetRect(&outer, -outer.left, -outer.top);
+  DrawScaledEdge(dc, outer, EdgeWidth(box), EDGE_SUNKEN);
+  ::ReleaseDC(box, dc);
+}
+
 LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
+    case WM_NCCALCSIZE: {
+      // The client area is the window less the edge on every side.
+      auto* rect = reinterpret_cast<RECT*>(lParam);
+      const int edge = EdgeWidth(hwnd);
+      rect->left += edge;
+      rect->top += edge;
+      rect->right = std::max(rect->left, rect->right - edge);
+      rect->bottom = std::max(rect->top, rect->bottom - edge);
+      return 0;
     }
+    case WM_NCPAINT:
+      PaintEdge(hwnd);
+      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
@@ -47,14 +78,19 @@ void RegisterPictureBoxClass() {
   Check(::RegisterClassExW(&wc), "RegisterClassExW");
 }
 
-HWND CreatePictureBox(HWND parent, int id, const RECT& outer, HBITMAP picture) {
-  return Check(::CreateWindowExW(WS_EX_CLIENTEDGE, kPictureBoxClass, L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                 outer.left, outer.top, outer.right - outer.left,
-                                 outer.bottom - outer.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 ::GetModuleHandleW(nullptr), picture),
+HWND CreatePictureBox(HWND parent, int id) {
+  return Check(::CreateWindowExW(0, kPictureBoxClass, L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleW(nullptr), nullptr),
                "CreateWindowExW");
+}
+
+void UpdatePictureBox(HWND box, HBITMAP picture) {
+  ::SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
+  ::SetWindowPos(box, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::RedrawWindow(box, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 }  // namespace rt

@@ -1,6 +1,7 @@
-// Picture boxes: a child area with a sunken 2-pixel edge that shows its
-// picture at the inner top-left corner and clips its children to the inner
-// area. The picture is borrowed from the form that owns the box.
+// Picture boxes: a child area with a sunken edge (2 pixels at the layout
+// scale, as wide as its window's scale makes it) that shows its picture at
+// the inner top-left corner and clips its children to the inner area. The
+// picture is borrowed from the form that owns the box.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,12 @@ inline constexpr wchar_t kPictureBoxClass[] = L"RtPictureBox";
 
 void RegisterPictureBoxClass();
 
-// Creates a picture box showing `picture` (borrowed; may be null).
-HWND CreatePictureBox(HWND parent, int id, const RECT& outer, HBITMAP picture);
+// Creates an empty picture box at the parent's origin; UpdatePictureBox and
+// a move give it its picture and place.
+HWND CreatePictureBox(HWND parent, int id);
+
+// Shows `picture` (borrowed; may be null) from now on, and takes the edge
+// width of the form's current scale: call after the form's scale changed.
+void UpdatePictureBox(HWND box, HBITMAP picture);
 
 }  // namespace rt

@@ -1,8 +1,10 @@
 #include "runtime/win/picture_button.h"
 
+#include "runtime/core/twips.h"
 #include "runtime/win/form.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/picture.h"
+#include "runtime/win/scaled_edge.h"
 #include "runtime/win/win_error.h"
 
 namespace rt {
@@ -10,7 +12,11 @@ namespace {
 
 WNDPROC g_buttonProc = nullptr;  // the system BUTTON class's procedure
 
-constexpr int kFrameWidth = 2;
+// The frame, the shift of a held face and the focus marker's inset and
+// width, in twips: 2, 1 and 1 pixels at the layout scale.
+constexpr int kFrameTwips = 30;
+constexpr int kPressedShiftTwips = 15;
+constexpr int kFocusMarkerTwips = 15;
 
 void NotifyClicked(HWND button) {
   ::SendMessageW(::GetParent(button), WM_COMMAND,
@@ -63,29 +69,34 @@ void RegisterPictureButtonClass() {
   Check(::RegisterClassExW(&wc), "RegisterClassExW");
 }
 
-void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP face) {
+void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP face, int dpi) {
   const HDC dc = item.hDC;
-  RECT frame = item.rcItem;
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-  ::DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+  const int frame = TwipsToPixels(kFrameTwips, dpi);
+  DrawScaledButtonFrame(dc, item.rcItem, frame, pressed ? DFCS_PUSHED : 0);
 
   RECT inner = item.rcItem;
-  ::InflateRect(&inner, -kFrameWidth, -kFrameWidth);
+  ::InflateRect(&inner, -frame, -frame);
   BITMAP info{};
   if (face && ::GetObjectW(face, sizeof info, &info)) {
     SavedDcState saved(dc);
     ::IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
     // Centred on the area inside the frame; the excess of a larger face is
-    // cut off evenly on both sides. Held down, the face shifts by a pixel.
-    const int shift = pressed ? 1 : 0;
+    // cut off evenly on both sides. Held down, the face shifts down and right.
+    const int shift = pressed ? TwipsToPixels(kPressedShiftTwips, dpi) : 0;
     const int x = inner.left + (inner.right - inner.left - info.bmWidth) / 2 + shift;
     const int y = inner.top + (inner.bottom - inner.top - info.bmHeight) / 2 + shift;
     DrawBitmap(dc, face, x, y);
   }
   if (item.itemState & ODS_FOCUS) {
+    // The system's dotted marker, one ring per pixel of its scaled width.
+    const int marker = TwipsToPixels(kFocusMarkerTwips, dpi);
     RECT focus = inner;
-    ::InflateRect(&focus, -1, -1);
-    ::DrawFocusRect(dc, &focus);
+    ::InflateRect(&focus, -marker, -marker);
+    for (int ring = 0; ring < marker; ++ring) {
+      ::DrawFocusRect(dc, &focus);
+      ::InflateRect(&focus, -1, -1);
+    }
   }
 }
 

@@ -13,7 +13,8 @@ inline constexpr wchar_t kPictureButtonClass[] = L"RtPictureButton";
 void RegisterPictureButtonClass();
 
 // Draws the raised (or, while held, pressed) frame, the face centred on the
-// button and clipped to the area inside the frame, and the focus marker.
-void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP face);
+// button and clipped to the area inside the frame, and the focus marker;
+// frame, shift and marker are as wide as the window's scale `dpi` makes them.
+void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP face, int dpi);
 
 }  // namespace rt

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "runtime/core/app_path.h"
+#include "runtime/win/display_scale.h"
 #include "runtime/win/form.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
+#include "runtime/win/system_library.h"
 #include "runtime/win/win_error.h"
 
 namespace rt {
@@ -54,11 +56,10 @@ void UnloadAll() noexcept {
 }  // namespace
 
 int RunProgram(const ProjectDescriptor& project, Form& startup) {
-  // DLLs the program loads come from the system folder only, never from the
-  // program's own folder or the current folder (a disc anyone can burn).
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   State().project = project;
   try {
+    RestrictDllSearch();
+    DeclareDpiAwareness();
     RegisterOwnerClass();
     RegisterFormClass();
     RegisterPictureButtonClass();

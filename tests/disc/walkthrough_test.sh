@@ -20,10 +20,18 @@ env -u DISPLAY "$source_dir/tools/run-product.sh" > "$work/log" 2>&1 || {
 # "picture|artwork|client width|client height|region of the artwork that no
 # control covers: width height left top". The client area sits inside
 # borders as wide at the bottom as at the sides, below the caption.
+# At 150% and 200% every size is converted from twips at 144 and 192 dpi
+# and the art is the drawing made for that scale.
 pictures=(
   "launcher.png|assets/form1/cover.bmp|361|449|361 380 0 0"
   "player.png|assets/mp3play/background.bmp|338|79|338 8 0 0"
   "about.png|assets/frmabout/card.bmp|329|228|329 100 0 120"
+  "launcher-150.png|assets/form1/150/cover.jpg|542|674|542 570 0 0"
+  "player-150.png|assets/mp3play/150/background.png|507|119|507 12 0 0"
+  "about-150.png|assets/frmabout/150/card.png|494|342|494 150 0 180"
+  "launcher-200.png|assets/form1/200/cover.jpg|722|898|722 760 0 0"
+  "player-200.png|assets/mp3play/200/background.png|676|158|676 16 0 0"
+  "about-200.png|assets/frmabout/200/card.png|658|456|658 200 0 240"
 )
 for row in "${pictures[@]}"; do
   IFS='|' read -r picture artwork client_width client_height region <<< "$row"

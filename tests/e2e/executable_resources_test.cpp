@@ -1,6 +1,7 @@
 // What each built executable carries, read back through the system's own
 // resource and version APIs: the version strings, an icon with 32x32 and
-// 16x16 images of 16 colours, and a manifest that runs it as the invoker.
+// 16x16 images of 16 colours and the larger sizes of high display scales,
+// and a manifest that runs it as the invoker, aware of each screen's scale.
 #include <windows.h>
 
 #include <string>
@@ -24,6 +25,19 @@ const Executable kExecutables[] = {
     {L"player\\Velk.exe", L"Velk", L"Velk.exe", L"Sorvane"},
 };
 
+// The manifest declares every Windows from 7 to 11, so that none of them
+// runs the programs in an older Windows's compatibility mode.
+struct SupportedOs {
+  const char* name;
+  const char* id;
+};
+const SupportedOs kSupportedOs[] = {
+    {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+    {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+    {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+    {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+};
+
 std::wstring VersionString(const std::vector<BYTE>& info, const std::wstring& name) {
   void* value = nullptr;
   UINT length = 0;
@@ -32,17 +46,17 @@ std::wstring VersionString(const std::vector<BYTE>& info, const std::wstring& na
   return std::wstring(static_cast<const wchar_t*>(value));
 }
 
+BOOL CALLBACK TakeFirstIconGroup(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  *reinterpret_cast<HRSRC*>(found) = ::FindResourceW(module, name, RT_GROUP_ICON);
+  return FALSE;
+}
+
 // Bits per pixel of each image in the module's first icon group, by width.
 std::vector<std::pair<int, int>> IconImages(HMODULE module) {
   std::vector<std::pair<int, int>> images;
   HRSRC group = nullptr;
-  ::EnumResourceNamesW(
-      module, RT_GROUP_ICON,
-      [](HMODULE m, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
-        *reinterpret_cast<HRSRC*>(found) = ::FindResourceW(m, name, RT_GROUP_ICON);
-        return FALSE;
-      },
-      reinterpret_cast<LONG_PTR>(&group));
+  ::EnumResourceNamesW(module, RT_GROUP_ICON, TakeFirstIconGroup,
+                       reinterpret_cast<LONG_PTR>(&group));
   if (!group) return images;
   const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(module, group)));
   const WORD count = *reinterpret_cast<const WORD*>(data + 4);
@@ -96,11 +110,33 @@ TEST(ExecutableResources, VersionIconAndManifest) {
         path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     const std::vector<std::pair<int, int>> images = IconImages(module);
-    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 4}, {16, 4}}))
-        << "a 32x32 and a 16x16 image of 16 colours";
+    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 4},
+                                                          {16, 4},
+                                                          {20, 32},
+                                                          {24, 32},
+                                                          {28, 32},
+                                                          {40, 32},
+                                                          {48, 32},
+                                                          {56, 32},
+                                                          {64, 32},
+                                                          {80, 32},
+                                                          {96, 32},
+                                                          {256, 32}}))
+        << "a 32x32 and a 16x16 image of 16 colours, and full colour at the sizes display "
+           "scales up to 300% ask for and at 256x256";
     const std::string manifest = Manifest(module);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find("supportedOS"), std::string::npos);
+    for (const SupportedOs& os : kSupportedOs) {
+      EXPECT_NE(manifest.find(os.id), std::string::npos) << "supportedOS of " << os.name;
+    }
+    EXPECT_EQ(manifest.find("processorArchitecture"), std::string::npos)
+        << "the manifest names no processor, so it fits the x86 and the x64 build";
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                            "WindowsSettings\">true/pm</dpiAware>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                            "WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
     ::FreeLibrary(module);
   }
 }

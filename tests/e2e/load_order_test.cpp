@@ -1,9 +1,11 @@
 // A DLL planted beside the player and in its current folder must never load:
 // the player binds its sound system from the system folder only, and still
-// plays. The harness tells Wine to prefer a native winmm, so that a planted
-// one would be taken if the loader searched there.
+// plays, also where Windows lacks SetDefaultDllDirectories. The harness tells
+// Wine to prefer a native winmm, so that a planted one would be taken if the
+// loader searched there.
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -38,9 +40,25 @@ class ScopedEnvironment {
   bool hadValue_ = false;
 };
 
-using LoadOrderTest = PlayerFixture;
+struct PlayerBuild {
+  const char* name;
+  const wchar_t* path;  // below the build tree
+};
 
-TEST_F(LoadOrderTest, PlantedSoundDllNeverLoads) {
+// The player as built, and the test build that takes the path of Windows 7
+// without KB2533623: no SetDefaultDllDirectories, so the current folder is
+// taken out of the search and system DLLs are loaded by full path.
+const PlayerBuild kPlayerBuilds[] = {
+    {"AsShipped", L"player\\Velk.exe"},
+    {"WithoutSetDefaultDllDirectories", L"player\\Velk-without-dll-directories.exe"},
+};
+
+void PrintTo(const PlayerBuild& build, std::ostream* os) { *os << build.name; }
+
+class LoadOrderTest : public PlayerFixture, public testing::WithParamInterface<PlayerBuild> {};
+
+TEST_P(LoadOrderTest, PlantedSoundDllNeverLoads) {
+  CopyFileTo(BuiltFile(GetParam().path), kDiscRoot + L"Velk.exe");
   EmptyFolder(L"F:\\");
   const std::wstring planted = BuiltFile(L"tests\\e2e\\planted.dll");
   for (const std::wstring& folder : {kDiscRoot, kCurrentFolder + L"\\"}) {
@@ -58,6 +76,11 @@ TEST_F(LoadOrderTest, PlantedSoundDllNeverLoads) {
   PostClick(Button(player, kStop));
   EXPECT_FALSE(plantedDllLoaded()) << "a planted DLL was loaded for playback";
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, LoadOrderTest, testing::ValuesIn(kPlayerBuilds),
+                         [](const testing::TestParamInfo<PlayerBuild>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace e2e

@@ -11,24 +11,30 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
+namespace {
+
+struct TopLevelSearch {
+  DWORD pid;
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<TopLevelSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == s->pid && ::IsWindowVisible(hwnd) &&
+      (!s->className || ClassOf(hwnd) == s->className)) {
+    s->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className) {
-  struct Search {
-    DWORD pid;
-    const wchar_t* className;
-    std::vector<HWND> found;
-  } search{pid, className, {}};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->pid && ::IsWindowVisible(hwnd) &&
-            (!s->className || ClassOf(hwnd) == s->className)) {
-          s->found.push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TopLevelSearch search{pid, className, {}};
+  ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

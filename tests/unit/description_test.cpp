@@ -7,16 +7,31 @@
 namespace rt {
 namespace {
 
-TEST(TwipsToPixels, ConvertsAtFifteenTwipsPerPixel) {
+// Every described size goes through this conversion at its window's scale;
+// at 96 dpi it gives the layout's own pixels.
+TEST(TwipsToPixels, ScalesByDpiAndRoundsHalvesAwayFromZero) {
   struct Case {
-    int twips, pixels;
+    int twips, dpi, pixels;
   };
-  const Case cases[] = {{0, 0},      {15, 1},     {975, 65},   {5415, 361}, {6735, 449},
-                        {1150, 77},  {1147, 76},  {1148, 77},  {-15, -1},   {-1150, -77},
-                        {4935, 329}, {3420, 228}, {1185, 79},  {5070, 338}};
+  const Case cases[] = {
+      {0, 96, 0},       {15, 96, 1},      {975, 96, 65},    {5415, 96, 361},  {6735, 96, 449},
+      {1150, 96, 77},   {1147, 96, 76},   {1148, 96, 77},   {-15, 96, -1},    {-1150, 96, -77},
+      {4935, 96, 329},  {3420, 96, 228},  {1185, 96, 79},   {5070, 96, 338},  {1150, 120, 96},
+      {1150, 144, 115}, {1150, 192, 153}, {1150, 240, 192}, {975, 120, 81},   {300, 120, 25},
+      {5415, 120, 451}, {6735, 120, 561}, {5415, 240, 903}, {6735, 240, 1123}, {975, 144, 98},
+      {30, 120, 3},     {15, 120, 1},     {15, 144, 2},     {-15, 144, -2},   {1185, 120, 99},
+      {12, 120, 1},     {6, 120, 1},      {5, 120, 0},      {1, 1440, 1},     {0, 240, 0},
+  };
   for (const Case& c : cases) {
-    EXPECT_EQ(TwipsToPixels(c.twips), c.pixels) << c.twips << " twips";
+    EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
   }
+}
+
+TEST(ToPixels, ConvertsPositionAndSizeSeparately) {
+  // 975 twips starting at 240 or at 1440: the same width whatever the position.
+  EXPECT_EQ(ToPixels(TwipRect{240, 120, 975, 300}, 144), (PixelRect{24, 12, 98, 30}));
+  EXPECT_EQ(ToPixels(TwipRect{1440, 120, 975, 300}, 144), (PixelRect{144, 12, 98, 30}));
+  EXPECT_EQ(ToPixels(TwipRect{120, 120, 1215, 855}, 96), (PixelRect{8, 8, 81, 57}));
 }
 
 constexpr ControlDescription kInner[] = {

@@ -25,7 +25,7 @@ TEST(DescribeError, EveryKnownNumberHasItsOwnDescription) {
       ErrorNumber::FileNotFound,         ErrorNumber::PermissionDenied,
       ErrorNumber::PathFileAccessError,  ErrorNumber::PathNotFound,
       ErrorNumber::CannotCreateObject,   ErrorNumber::MethodNotSupported,
-      ErrorNumber::ArgumentNotOptional,
+      ErrorNumber::ArgumentNotOptional,  ErrorNumber::InvalidPicture,
   };
   const std::wstring generic = DescribeError(static_cast<ErrorNumber>(9999));
   for (ErrorNumber a : numbers) {

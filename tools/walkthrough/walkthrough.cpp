@@ -6,9 +6,12 @@
 // BM_CLICK, which always lands (synthesized mouse clicks may be lost in a
 // Wine virtual desktop). Each picture is the window's rectangle copied from
 // the screen, written as a 24-bit BMP; one line per window tells its name
-// and screen rectangle.
+// and screen rectangle. The walk-through is aware of the display scale, so
+// that at any scale the pictures hold the screen's own pixels; with a name
+// suffix (e.g. "-150") the pictures are launcher-150.bmp and so on.
 //
-// usage: walkthrough DISC_ROOT OUTPUT_FOLDER    e.g. walkthrough D:\ Z:\tmp\out
+// usage: walkthrough DISC_ROOT OUTPUT_FOLDER [NAME_SUFFIX]
+//        e.g. walkthrough D:\ Z:\tmp\out
 #include <windows.h>
 
 #include <cstdio>
@@ -46,44 +49,47 @@ std::wstring TextOf(HWND hwnd) {
 
 // A visible top-level RtForm window of process `pid` whose caption is
 // `caption`; null when there is none.
+struct FormSearch {
+  DWORD pid;
+  const std::wstring* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchForm(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<FormSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t className[64] = {};
+  ::GetClassNameW(hwnd, className, 64);
+  if (owner == s.pid && ::IsWindowVisible(hwnd) && std::wstring(className) == kFormClass &&
+      TextOf(hwnd) == *s.caption) {
+    s.found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FormOf(DWORD pid, const std::wstring& caption) {
-  struct Search {
-    DWORD pid;
-    const std::wstring* caption;
-    HWND found;
-  } search{pid, &caption, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        wchar_t className[64] = {};
-        ::GetClassNameW(hwnd, className, 64);
-        if (owner == s.pid && ::IsWindowVisible(hwnd) && std::wstring(className) == kFormClass &&
-            TextOf(hwnd) == *s.caption) {
-          s.found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  FormSearch search{pid, &caption, nullptr};
+  ::EnumWindows(MatchForm, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
+struct ButtonSearch {
+  const std::wstring* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<ButtonSearch*>(param);
+  if (TextOf(hwnd) != *s.text) return TRUE;
+  s.found = hwnd;
+  return FALSE;
+}
+
 HWND ButtonOf(HWND form, const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    HWND found;
-  } search{&text, nullptr};
-  ::EnumChildWindows(
-      form,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        if (TextOf(hwnd) != *s.text) return TRUE;
-        s.found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ButtonSearch search{&text, nullptr};
+  ::EnumChildWindows(form, MatchButton, reinterpret_cast<LPARAM>(&search));
   if (!search.found) throw std::runtime_error("a button is missing");
   return search.found;
 }
@@ -180,12 +186,22 @@ void Say(const char* step) {
   std::fflush(stdout);
 }
 
-void Walk(const std::wstring& disc, const std::wstring& output) {
+// Window rectangles and screen pixels in physical pixels at every scale
+// need a per-monitor aware caller (per-monitor v2 is refused by Wine 8).
+void BecomePerMonitorAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+  if (!setContext || !setContext(perMonitorAware)) ::SetProcessDPIAware();
+}
+
+void Walk(const std::wstring& disc, const std::wstring& output, const std::wstring& suffix) {
   {
     Say("starting SETUP.exe from the disc");
     const Program launcher(disc + L"SETUP.exe", disc);
     const HWND form = launcher.WaitForForm(L"");
-    SaveWindowPicture(form, output + L"launcher.bmp");
+    SaveWindowPicture(form, output + L"launcher" + suffix + L".bmp");
     ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
     launcher.WaitForExit();
   }
@@ -195,13 +211,13 @@ void Walk(const std::wstring& disc, const std::wstring& output) {
   Say("playing track 1");
   Click(form, L"朝元歌");
   ::Sleep(kPlayMs / 2);
-  SaveWindowPicture(form, output + L"player.bmp");
+  SaveWindowPicture(form, output + L"player" + suffix + L".bmp");
   ::Sleep(kPlayMs / 2);
   Click(form, L"停止");
   Say("opening the about window");
   Click(form, L"關于");
   const HWND about = player.WaitForForm(L"VOLN");
-  SaveWindowPicture(about, output + L"about.bmp");
+  SaveWindowPicture(about, output + L"about" + suffix + L".bmp");
   ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitForWindow([&] { return ::IsWindowVisible(about) ? nullptr : form; }, 5000);
   Click(form, L"退出");
@@ -212,13 +228,14 @@ void Walk(const std::wstring& disc, const std::wstring& output) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: walkthrough DISC_ROOT OUTPUT_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: walkthrough DISC_ROOT OUTPUT_FOLDER [NAME_SUFFIX]\n");
     return 2;
   }
+  BecomePerMonitorAware();
   const auto folder = [](std::wstring path) { return path.back() == L'\\' ? path : path + L'\\'; };
   try {
-    Walk(folder(argv[1]), folder(argv[2]));
+    Walk(folder(argv[1]), folder(argv[2]), argc == 4 ? argv[3] : L"");
   } catch (const std::exception& e) {
     std::printf("walkthrough: failed: %s\n", e.what());
     return 1;
