@@ -159,12 +159,13 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         break;
       case ControlKind::PictureBox:
         live.hwnd = CreatePictureBox(parent, id, r, live.picture.bitmap.get());
+        ::SetWindowTextW(live.hwnd, text.c_str());
         if (!d.shown) ::ShowWindow(live.hwnd, SW_HIDE);
         break;
       case ControlKind::ComponentHost:
         // The host is a place holder: it takes no clicks or focus, and
         // shows nothing unless described as shown.
-        live.hwnd = Check(::CreateWindowExW(0, L"STATIC", L"",
+        live.hwnd = Check(::CreateWindowExW(0, L"STATIC", text.c_str(),
                                             WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS | shown,
                                             r.left, r.top, r.right - r.left, r.bottom - r.top,
                                             parent, ControlId(id), instance, nullptr),
@@ -173,7 +174,6 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         live.component = d.component();
         break;
     }
-    ::SetWindowTextW(live.hwnd, text.c_str());
     siblings.push_back(live.hwnd);
     const HWND box = live.hwnd;
     controls_.push_back(std::move(live));

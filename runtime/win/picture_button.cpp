@@ -21,6 +21,9 @@ void NotifyClicked(HWND button) {
 bool IsRepeat(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
 
 LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The drawing covers the whole button, frame and face, so erasing it
+  // first would only be painted over.
+  if (message == WM_ERASEBKGND) return 1;
   if (message == WM_KEYDOWN) {
     Form* form = Form::FromWindow(hwnd);
     switch (wParam) {
