@@ -151,12 +151,13 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         break;
       case ControlKind::PictureBox:
         live.hwnd = CreatePictureBox(parent, id);
+        ::SetWindowTextW(live.hwnd, text.c_str());
         if (!d.shown) ::ShowWindow(live.hwnd, SW_HIDE);
         break;
       case ControlKind::ComponentHost:
         // The host is a place holder: it takes no clicks or focus, and
         // shows nothing unless described as shown.
-        live.hwnd = Check(::CreateWindowExW(0, L"STATIC", L"",
+        live.hwnd = Check(::CreateWindowExW(0, L"STATIC", text.c_str(),
                                             WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS | shown,
                                             0, 0, 0, 0, parent, ControlId(id), instance, nullptr),
                           "CreateWindowExW");
@@ -164,7 +165,6 @@ void Form::CreateControls(std::span<const ControlDescription> controls, HWND par
         live.component = d.component();
         break;
     }
-    ::SetWindowTextW(live.hwnd, text.c_str());
     siblings.push_back(live.hwnd);
     const HWND box = live.hwnd;
     controls_.push_back(std::move(live));

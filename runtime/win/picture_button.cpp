@@ -31,6 +31,9 @@ LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
   // double-click notification, without the pressed look and without a click.
   // Here every press is a press: the action runs once for each release.
   if (message == WM_LBUTTONDBLCLK) message = WM_LBUTTONDOWN;
+  // The drawing covers the whole button, frame and face, so erasing it
+  // first would only be painted over.
+  if (message == WM_ERASEBKGND) return 1;
   if (message == WM_KEYDOWN) {
     Form* form = Form::FromWindow(hwnd);
     switch (wParam) {

@@ -64,10 +64,6 @@ int RunProgram(const ProjectDescriptor& project, Form& startup) {
     RegisterFormClass();
     RegisterPictureButtonClass();
     RegisterPictureBoxClass();
-    State().hiddenOwner = Check(
-        ::CreateWindowExW(0, kOwnerClass, project.title.data(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                          nullptr, ::GetModuleHandleW(nullptr), nullptr),
-        "CreateWindowExW");
     startup.Show();
   } catch (...) {
     ReportCurrentExceptionAndEnd();
@@ -127,7 +123,16 @@ std::wstring ApplicationFolder() {
   }
 }
 
-HWND HiddenOwnerWindow() { return State().hiddenOwner; }
+HWND HiddenOwnerWindow() {
+  ProgramState& state = State();
+  if (!state.hiddenOwner) {
+    const std::wstring title(state.project.title);
+    state.hiddenOwner = Check(::CreateWindowExW(0, kOwnerClass, title.c_str(), WS_POPUP, 0, 0, 0, 0,
+                                                nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr),
+                              "CreateWindowExW");
+  }
+  return state.hiddenOwner;
+}
 
 void NoteFormLoaded(Form& form) { State().loaded.push_back(&form); }
 

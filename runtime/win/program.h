@@ -45,7 +45,9 @@ std::wstring ApplicationFolder();
 StartOutcome StartProgram(std::wstring_view path, int showState);
 
 // The runtime's hidden top-level window. Windows kept out of the taskbar are
-// owned by it, so that none of the program's own windows owns them.
+// owned by it, so that none of the program's own windows owns them. Made on
+// first use, so that a program whose windows all show in the taskbar starts
+// without it; throws RuntimeError when it cannot be made.
 HWND HiddenOwnerWindow();
 
 // Bookkeeping of loaded windows, kept by Form.

@@ -21,21 +21,24 @@ std::wstring FolderOf(const std::wstring& path) {
   return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator + 1);
 }
 
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+
+// EnumWindows callback: stops at the first visible window of search->pid.
+BOOL CALLBACK MatchVisibleWindowOf(HWND hwnd, LPARAM param) {
+  auto& search = *reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != search.pid || !::IsWindowVisible(hwnd)) return TRUE;
+  search.found = hwnd;
+  return FALSE;
+}
+
 HWND VisibleTopLevelWindowOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s.pid || !::IsWindowVisible(hwnd)) return TRUE;
-        s.found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid, nullptr};
+  ::EnumWindows(&MatchVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
