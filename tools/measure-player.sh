@@ -158,8 +158,9 @@ echo "measure-player: $paint_pairs start-up pairs, then $play_pairs playback pai
       paint)
         echo "$line" >> "$results"
         # The program is idle after its first paint and stays up for a
-        # second: its CPU time now is what its start took, which the
-        # machine's load changes far less than the wall-clock time.
+        # second: its CPU time now is what its start took. Other work on
+        # the machine changes this figure too, though less than the
+        # wall-clock time.
         if pid=$(unix_pid_of "$(exe_of "$2")") && sample=$(cpu_sample "$pid"); then
           echo "$sample" | awk -v label="$2" -v hz="$clock_ticks" '{ printf "start-cpu %s %.0f\n", label, 1000 * $2 / hz }' >> "$results"
         else
