@@ -79,12 +79,14 @@ std::string ToUtf8(std::wstring_view text) {
   return utf8;
 }
 
-std::string ReadRecords() {
-  std::ifstream in(std::filesystem::path(RecordFile()), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
+
+std::string ReadRecords() { return ReadBytes(RecordFile()); }
 
 void ClearRecords() { std::filesystem::remove(std::filesystem::path(RecordFile())); }
 

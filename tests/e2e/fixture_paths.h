@@ -20,6 +20,8 @@ void EmptyFolder(const std::wstring& folder);
 // Copies `from` to `to`, creating the folders `to` needs.
 void CopyFileTo(const std::wstring& from, const std::wstring& to);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
+// The whole file at `path`; empty when it cannot be read.
+std::string ReadBytes(const std::wstring& path);
 
 std::string ToUtf8(std::wstring_view text);
 

@@ -20,21 +20,6 @@ namespace {
 
 const std::wstring kTarget = L"E:\\music1.mp3";
 
-std::string ReadAll(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  ::GetFileSizeEx(file, &size);
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  ::CloseHandle(file);
-  return bytes;
-}
-
 std::string RandomBytes(std::size_t count) {
   std::mt19937 random(20261208);
   std::string bytes(count, '\0');
@@ -90,7 +75,7 @@ class HostileInputTest : public PlayerFixture {
 };
 
 TEST_F(HostileInputTest, HostileTrackFilesAreSurvived) {
-  const std::string good = ReadAll(BuiltFile(L"tests\\e2e\\music\\music1.mp3"));
+  const std::string good = ReadBytes(BuiltFile(L"tests\\e2e\\music\\music1.mp3"));
   ASSERT_GT(good.size(), 100000u);
   std::string flipped = good;
   for (std::size_t i = 0; i < flipped.size(); i += 97) flipped[i] = static_cast<char>(~flipped[i]);

@@ -47,21 +47,6 @@ auto Within(Call call) {
 
 std::wstring Music(const wchar_t* name) { return BuiltFile(std::wstring(L"tests\\e2e\\music\\") + name); }
 
-std::string ReadAll(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  ::GetFileSizeEx(file, &size);
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  ::CloseHandle(file);
-  return bytes;
-}
-
 // A run of frames of one sample rate and channel count.
 struct Part {
   int sampleRate;
@@ -72,7 +57,7 @@ struct Part {
 // The file's frames walked header by header from its first byte (the test
 // files hold audio frames only), in runs of one format.
 std::vector<Part> Parts(const std::wstring& path) {
-  const std::string bytes = ReadAll(path);
+  const std::string bytes = ReadBytes(path);
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::vector<Part> parts;
   std::size_t at = 0;
