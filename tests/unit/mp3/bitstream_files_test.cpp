@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,16 +15,10 @@
 #include "player/mp3/layer3/scalefactors.h"
 #include "player/mp3/layer3/side_info.h"
 #include "player/mp3/stream_parser.h"
+#include "tests/unit/mp3/fixture_file.h"
 
 namespace mp3::layer3 {
 namespace {
-
-std::vector<std::uint8_t> ReadFixture(const std::string& name) {
-  const std::string path = std::string(MP3_FIXTURE_DIR) + "/" + name + ".mp3";
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot open " << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Every frame of the file, copied out of the parser.
 struct OwnedFrame {

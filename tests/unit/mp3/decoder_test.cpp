@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/unit/mp3/fixture_file.h"
 
 namespace mp3 {
 namespace {
@@ -21,10 +21,7 @@ struct OwnedFrame {
 };
 
 std::vector<OwnedFrame> FramesOf(const std::string& name) {
-  const std::string path = std::string(MP3_FIXTURE_DIR) + "/" + name + ".mp3";
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot open " << path;
-  const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::vector<std::uint8_t> data = ReadFixture(name);
   StreamParser parser;
   parser.Feed(data);
   parser.Finish();

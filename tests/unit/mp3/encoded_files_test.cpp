@@ -1,25 +1,17 @@
 // The parser on MP3 files encoded by lame at build time.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <algorithm>
 #include <vector>
 
 #include "player/mp3/stream_parser.h"
+#include "tests/unit/mp3/fixture_file.h"
 #include "tests/support/mp3_summary.h"
 
 namespace mp3 {
 namespace {
-
-std::vector<std::uint8_t> ReadFixture(const std::string& name) {
-  const std::string path = std::string(MP3_FIXTURE_DIR) + "/" + name + ".mp3";
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot open " << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct EncodedFile {
   const char* name;
