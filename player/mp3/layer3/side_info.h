@@ -20,10 +20,6 @@ struct SideInfo {
   std::array<std::array<GranuleInfo, 2>, 2> granule{};  // [granule][channel]
 };
 
-// Bytes in front of the side information: the header and, when present, the
-// CRC.
-int SideInfoOffset(const FrameHeader& header);
-
 // True when the right channel of a frame with `header` carries intensity
 // positions: joint stereo with the intensity bit of the mode extension.
 bool HasIntensityStereo(const FrameHeader& header);

@@ -20,6 +20,7 @@ using HeaderBytes = std::array<std::uint8_t, 4>;
 constexpr HeaderBytes kMpeg1Stereo = {0xFF, 0xFB, 0x90, 0x00};
 constexpr HeaderBytes kMpeg1MonoCrc = {0xFF, 0xFA, 0x90, 0xC0};
 constexpr HeaderBytes kMpeg2JointIntensity = {0xFF, 0xF3, 0x80, 0x50};  // 22050 Hz, 64 kbit/s
+constexpr HeaderBytes kMpeg2Mono = {0xFF, 0xF3, 0x80, 0xC0};            // 22050 Hz, 64 kbit/s
 constexpr HeaderBytes kMpeg25Mono = {0xFF, 0xE3, 0x88, 0xC0};           // 8000 Hz, 64 kbit/s
 
 GranuleInfo LongGranule(int part23, int bigValues, int compress) {
@@ -117,10 +118,20 @@ SideInfo Mpeg25Mono() {
   return side;
 }
 
+// At 16, 22.05 and 24 kHz region 1 of a mixed block starts at line 36,
+// after 6 long bands.
+SideInfo Mpeg2MixedMono() {
+  SideInfo side;
+  side.granule[0][0] = SwitchedGranule(BlockType::Short, true);
+  side.granule[0][0].region0Count = 5;
+  return side;
+}
+
 const SideInfoCase kCases[] = {
     {"mpeg1_stereo", kMpeg1Stereo, Mpeg1Stereo()},
     {"mpeg1_mono_after_crc", kMpeg1MonoCrc, Mpeg1MonoWithCrc()},
     {"mpeg2_intensity_stereo", kMpeg2JointIntensity, Mpeg2Intensity()},
+    {"mpeg2_mixed_mono", kMpeg2Mono, Mpeg2MixedMono()},
     {"mpeg25_mono", kMpeg25Mono, Mpeg25Mono()},
 };
 
