@@ -113,9 +113,12 @@ bool StreamParser::SkipTag(std::span<const std::uint8_t> rest) {
 }
 
 std::optional<int> StreamParser::FreeFormatLength(const FrameHeader& header, std::span<const std::uint8_t> rest) {
-  const std::size_t first = static_cast<std::size_t>(header.SideInfoOffset() + header.SideInfoLength());
+  // Without its padding a frame still holds its header, CRC and side information.
+  const auto first =
+      static_cast<std::size_t>(header.SideInfoOffset() + header.SideInfoLength() + header.padding);
+  // With padding a frame is still at most kMaxFrameLength bytes long.
   const std::size_t last = std::min(rest.size() - std::min(rest.size(), kHeaderLength),
-                                    static_cast<std::size_t>(kMaxFrameLength));
+                                    static_cast<std::size_t>(kMaxFrameLength - 1 + header.padding));
   for (std::size_t at = first; at <= last; ++at) {
     const auto next = ParseHeader(rest.subspan(at));
     if (next && SameStream(header, *next) && next->hasCrc == header.hasCrc) {

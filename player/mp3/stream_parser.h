@@ -26,8 +26,9 @@ struct Frame {
 // after it while sync is established; anything else is skipped a byte at a
 // time until two matching headers are found again. A free-format frame's
 // length is found when sync is found: the distance to the next header of the
-// same stream, at most kMaxFrameLength, less the frame's padding; it then
-// holds, with each frame's padding, until sync is lost. ID3v2 tags and headed
+// same stream less the frame's padding, so that a padded frame is at most
+// kMaxFrameLength bytes; it then holds, with each frame's padding, until
+// sync is lost. ID3v2 tags and headed
 // APE tags are skipped by their declared size without being buffered, and an
 // ID3v1 tag in the last 128 bytes likewise; a Xing, Info or VBRI header frame
 // at the start is recorded and not yielded; a frame cut off by the end of the
@@ -64,8 +65,8 @@ class StreamParser {
   std::uint64_t metadataBytes() const { return metadata_; }
 
   // True once a free-format header was seen with no header of the same
-  // stream within kMaxFrameLength bytes after it, so its frame length could
-  // not be found.
+  // stream close enough after it (see above), so its frame length could not
+  // be found.
   bool freeFormatWithoutLength() const { return freeFormatWithoutLength_; }
 
  private:

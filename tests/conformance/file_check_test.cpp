@@ -164,7 +164,7 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
       {"frames that do not decode", UndecodableFrames(20), "no frame decodes (20 frames found)"},
       {"a tenth of the file is audio", Concat({cbr, Text("junk", cbr.size() * 9 / 4)}), "only 9."},
       {"damaged after ten frames", damaged, "only "},
-      {"free-format frame alone", FreeFormatFrame(), "free-format stream without a second frame header"},
+      {"free-format frame alone", FreeFormatFrame(), "free-format stream without a second frame header, so"},
   };
   for (const RefusedCase& c : cases) {
     const ScratchFile file(c.bytes);

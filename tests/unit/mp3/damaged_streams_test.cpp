@@ -108,8 +108,9 @@ const Case kPlayableCases[] = {
      std::nullopt},
     // The length of a free-format frame is the distance to the next header.
     {"free_format", [] { return WithHeader(kFreeFormat); }, kFrameCount, std::nullopt},
-    {"free_format_longest_frames", [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength); }, kFrameCount,
-     std::nullopt},
+    // Padded, the longest free-format frame is as long as the longest frame.
+    {"free_format_longest_frames", [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength - 1); },
+     kFrameCount, std::nullopt},
     {"reserved_emphasis_after_first_frame", [] { return Concat({Stream(1), WithHeader(kReservedEmphasis)}); },
      kFrameCount + 1, std::nullopt},
 };
@@ -127,8 +128,8 @@ const Case kUnplayableCases[] = {
     {"id3_size_beyond_file", [] { return Id3v2(3, 0, 0x0FFFFFFF, Stream(2)); }, 0, std::nullopt},
     {"fake_frames_only_inside_tag", [] { return Tagged(3, 0, Stream()); }, 0, std::nullopt},
     {"free_format_frame_alone", [] { return WithHeader(kFreeFormat, 1); }, 0, std::nullopt},
-    {"free_format_frames_longer_than_the_longest_frame",
-     [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength + 1); }, 0, std::nullopt},
+    {"free_format_frames_too_long_to_pad",
+     [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength); }, 0, std::nullopt},
     {"bitrate_index_15", [] { return WithHeader({0xFF, 0xFB, 0xF0, 0x00}); }, 0, std::nullopt},
     {"sample_rate_index_3", [] { return WithHeader({0xFF, 0xFB, 0x9C, 0x00}); }, 0, std::nullopt},
     {"reserved_version", [] { return WithHeader({0xFF, 0xEB, 0x90, 0x00}); }, 0, std::nullopt},
