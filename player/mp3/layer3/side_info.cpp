@@ -8,7 +8,8 @@ namespace {
 
 constexpr int kMaxBigValues = kLines / 2;
 
-// Reads one granule of one channel; `mpeg1` selects the field widths.
+// Reads one granule of one channel; `version` selects the field widths and
+// the implied region counts.
 bool ReadGranule(BitReader& reader, Version version, GranuleInfo& info) {
   const bool mpeg1 = version == Version::Mpeg1;
   info.part23Length = static_cast<int>(reader.Read(12));
