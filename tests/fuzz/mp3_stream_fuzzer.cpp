@@ -94,7 +94,7 @@ void CheckHeader(const mp3::FrameHeader& h, Bytes frame) {
   Check(h.samplesPerFrame == (mpeg1 ? 1152 : 576), "samples per frame match the version");
   Check((h.freeFormat || h.frameLength >= kMinFrameLength) && h.frameLength <= mp3::kMaxFrameLength,
         "frame length in range");
-  Check(static_cast<std::size_t>(h.frameLength) >= h.SideInfoOffset() + h.SideInfoLength(),
+  Check(h.frameLength >= h.SideInfoOffset() + h.SideInfoLength(),
         "a frame holds its header, CRC and side information");
   Check(frame.size() == static_cast<std::size_t>(h.frameLength), "a frame is as long as its header says");
 }
