@@ -20,16 +20,14 @@ bool Decoder::Decode(const Frame& frame, std::span<float> out) {
     channels_ = header.channels;
   }
   const std::size_t count = static_cast<std::size_t>(header.samplesPerFrame) * header.channels;
-  const int granules = header.samplesPerFrame / kLines;
-  const bool usable = out.size() >= count && (header.channels == 1 || header.channels == 2) &&
-                      (granules == 1 || granules == 2);
-  if (usable) reader_.Read(frame.bytes, header, frame_);
-  if (!usable || !frame_.decoded || frame_.granules != granules) {
+  const bool fits = out.size() >= count;
+  if (fits) reader_.Read(frame.bytes, header, frame_);
+  if (!fits || !frame_.decoded) {
     std::fill(out.begin(), out.begin() + std::min(count, out.size()), 0.0f);
     ClearFilterMemories();
     return false;
   }
-  for (int g = 0; g < granules; ++g) {
+  for (int g = 0; g < frame_.granules; ++g) {
     DecodeGranule(g, out.subspan(static_cast<std::size_t>(g) * kLines * header.channels));
   }
   return true;
@@ -48,7 +46,7 @@ void Decoder::DecodeGranule(int granule, std::span<float> out) {
   for (int ch = 0; ch < channels; ++ch) {
     const GranuleInfo& info = frame_.granule[granule][ch].info;
     if (info.blockType == BlockType::Short) {
-      ReorderShortBlock(spectrum_[ch], bands, info.mixedBlock ? 3 : 0);
+      ReorderShortBlock(spectrum_[ch], bands, BandSplitOf(info, header.version).firstShortBand);
     }
     ReduceAliases(spectrum_[ch], info);
     InverseMdctGranule(spectrum_[ch], info, overlap_[ch], subbands_);

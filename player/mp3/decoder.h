@@ -13,6 +13,10 @@
 
 namespace mp3 {
 
+// The most samples Decode writes for one frame: 1152 per channel (MPEG-1),
+// two channels.
+inline constexpr std::size_t kMaxFrameSamples = 1152 * 2;
+
 // Owns everything that carries from frame to frame: the bit reservoir (in
 // its BitstreamReader), each channel's IMDCT overlap and synthesis memory.
 // Its size is fixed; decoding allocates nothing.

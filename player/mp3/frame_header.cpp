@@ -3,8 +3,8 @@
 namespace mp3 {
 namespace {
 
-// Layer III bitrates in kbit/s by bitrate index; index 0 (free format) and 15
-// (invalid) are rejected before lookup.
+// Layer III bitrates in kbit/s by bitrate index; index 0 is free format and
+// 15 (invalid) is rejected before lookup.
 constexpr int kBitratesMpeg1[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 constexpr int kBitratesMpeg2[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
 
@@ -35,25 +35,27 @@ std::optional<FrameHeader> ParseHeader(std::span<const std::uint8_t> bytes) {
 
   const int bitrateIndex = b2 >> 4;
   const int rateIndex = (b2 >> 2) & 0x03;
-  if (bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3) return std::nullopt;
-  if ((b3 & 0x03) == 2) return std::nullopt;  // reserved emphasis
+  if (bitrateIndex == 15 || rateIndex == 3) return std::nullopt;
 
   const bool mpeg1 = h.version == Version::Mpeg1;
+  h.freeFormat = bitrateIndex == 0;
   h.bitrateKbps = mpeg1 ? kBitratesMpeg1[bitrateIndex] : kBitratesMpeg2[bitrateIndex];
   h.sampleRate = kSampleRatesMpeg1[rateIndex] / rateDivisor;
   h.channelMode = static_cast<ChannelMode>(b3 >> 6);
   h.channels = h.channelMode == ChannelMode::Mono ? 1 : 2;
   h.modeExtension = (b3 >> 4) & 0x03;
+  h.emphasis = b3 & 0x03;
   h.samplesPerFrame = mpeg1 ? 1152 : 576;
-  const int padding = (b2 >> 1) & 0x01;
+  h.padding = (b2 >> 1) & 0x01;
   // samplesPerFrame / 8 bits per byte: 144 for MPEG-1, 72 for MPEG-2 and 2.5.
-  h.frameLength = (h.samplesPerFrame / 8) * h.bitrateKbps * 1000 / h.sampleRate + padding;
+  if (!h.freeFormat) h.frameLength = (h.samplesPerFrame / 8) * h.bitrateKbps * 1000 / h.sampleRate + h.padding;
   return h;
 }
 
 bool SameStream(const FrameHeader& a, const FrameHeader& b) {
   // Stereo, joint stereo and dual channel may alternate within one stream.
-  return a.version == b.version && a.sampleRate == b.sampleRate && a.channels == b.channels;
+  return a.version == b.version && a.sampleRate == b.sampleRate && a.channels == b.channels &&
+         a.freeFormat == b.freeFormat;
 }
 
 }  // namespace mp3

@@ -8,6 +8,7 @@ namespace mp3 {
 namespace {
 
 constexpr std::size_t kId3HeaderLength = 10;
+constexpr std::size_t kId3v1Length = 128;
 constexpr std::size_t kApeHeaderLength = 32;
 // Enough bytes to recognise any tag header at the scan position.
 constexpr std::size_t kLookahead = kApeHeaderLength;
@@ -75,6 +76,12 @@ std::optional<std::uint32_t> InfoFrameCount(const Frame& frame) {
   return std::nullopt;
 }
 
+// A first frame must not have the reserved emphasis. The field does not
+// change decoding and never decides whether a frame of an established
+// stream plays, but at the first sync it rules out a quarter of the false
+// syncs that junk holds.
+bool CanStartStream(const FrameHeader& header) { return header.emphasis != kReservedEmphasis; }
+
 }  // namespace
 
 void StreamParser::Feed(std::span<const std::uint8_t> bytes) {
@@ -97,10 +104,28 @@ void StreamParser::Consume(std::uint64_t count) {
 bool StreamParser::SkipTag(std::span<const std::uint8_t> rest) {
   auto length = Id3v2Length(rest);
   if (!length) length = ApeTagLength(rest);
+  if (!length && finished_ && rest.size() == kId3v1Length && StartsWith(rest, "TAG")) length = kId3v1Length;
   if (!length) return false;
   Consume(*length);
+  metadata_ += *length;
   sync_.reset();
   return true;
+}
+
+std::optional<int> StreamParser::FreeFormatLength(const FrameHeader& header, std::span<const std::uint8_t> rest) {
+  // Without its padding a frame still holds its header, CRC and side information.
+  const auto first =
+      static_cast<std::size_t>(header.SideInfoOffset() + header.SideInfoLength() + header.padding);
+  // With padding a frame is still at most kMaxFrameLength bytes long.
+  const std::size_t last = std::min(rest.size() - std::min(rest.size(), kHeaderLength),
+                                    static_cast<std::size_t>(kMaxFrameLength - 1 + header.padding));
+  for (std::size_t at = first; at <= last; ++at) {
+    const auto next = ParseHeader(rest.subspan(at));
+    if (next && SameStream(header, *next) && next->hasCrc == header.hasCrc) {
+      return static_cast<int>(at) - header.padding;
+    }
+  }
+  return std::nullopt;
 }
 
 StreamParser::Successor StreamParser::CheckSuccessor(const FrameHeader& header,
@@ -125,13 +150,28 @@ std::optional<Frame> StreamParser::Next() {
   for (;;) {
     const std::span<const std::uint8_t> rest(buffer_.data() + pos_, buffered());
     if (rest.empty() || (!finished_ && rest.size() < kLookahead)) return std::nullopt;
+    // An ID3v1 tag is recognised only as the last bytes of the stream.
+    if (!finished_ && rest.size() <= kId3v1Length && StartsWith(rest, "TAG")) return std::nullopt;
     if (SkipTag(rest)) continue;
 
-    const auto header = ParseHeader(rest);
-    if (!header || (sync_ && !SameStream(*sync_, *header))) {
+    auto header = ParseHeader(rest);
+    if (!header || (sync_ ? !SameStream(*sync_, *header) : !CanStartStream(*header))) {
       sync_.reset();
       ++pos_;
       continue;
+    }
+    if (header->freeFormat) {
+      if (!sync_) {
+        if (!finished_ && rest.size() < kMaxFrameLength + kHeaderLength) return std::nullopt;
+        const auto found = FreeFormatLength(*header, rest);
+        if (!found) {
+          freeFormatWithoutLength_ = true;
+          ++pos_;
+          continue;
+        }
+        freeFormatLength_ = *found;
+      }
+      header->frameLength = freeFormatLength_ + header->padding;
     }
     const auto length = static_cast<std::size_t>(header->frameLength);
     if (rest.size() < length) {
@@ -154,6 +194,7 @@ std::optional<Frame> StreamParser::Next() {
     if (!audioSeen_) {
       if (const auto declared = InfoFrameCount(frame)) {
         declaredFrames_ = *declared;
+        metadata_ += length;
         continue;
       }
     }

@@ -1,6 +1,6 @@
 // mp3check's judgement on corpus files and on files made from them: tags
-// around the audio, junk, damage, a format change, and files that are not
-// MP3 at all.
+// around the audio, junk, damage, a format change, free format, and files
+// that are not MP3 at all.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "tools/mp3check/file_check.h"
-#include "tools/mp3check/tag_bytes.h"
 
 namespace mp3check {
 namespace {
@@ -45,11 +44,6 @@ Bytes Id3v2(std::uint32_t size, bool footer = false) {
   tag.resize(10 + size);
   if (footer) tag.insert(tag.end(), {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0});
   return tag;
-}
-
-Bytes Truncated(Bytes bytes, std::size_t length) {
-  bytes.resize(length);
-  return bytes;
 }
 
 Bytes Id3v1() {
@@ -86,6 +80,14 @@ Bytes UndecodableFrames(int count) {
   return frames;
 }
 
+// One MPEG-1 free-format frame (44.1 kHz, stereo) of 700 bytes, with no
+// header after it.
+Bytes FreeFormatFrame() {
+  Bytes frame = {0xFF, 0xFB, 0x00, 0x00};
+  frame.resize(700, 0);
+  return frame;
+}
+
 class ScratchFile {
  public:
   explicit ScratchFile(const Bytes& bytes)
@@ -119,6 +121,10 @@ TEST(FileCheckTest, TakesPlayableFiles) {
       {"MPEG-2.5 mono", ReadCorpusFile("cbr16_mono_8k"), 0.999, nullptr},
       {"large ID3v2 tag", ReadCorpusFile("id3v2_large_cbr128_44k"), 0.999, nullptr},
       {"tags all around", Concat({Id3v2(5000), Id3v2(300, true), cbr, Ape(4000), Id3v1()}), 0.999, nullptr},
+      // Not a tag: an ID3v2 header of version 255 whose size bytes are not syncsafe.
+      {"malformed ID3 header before the audio", Concat({Bytes{'I', 'D', '3', 0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, cbr}),
+       0.999, nullptr},
+      {"free format", ReadCorpusFile("freeformat_200_joint_44k"), 0.999, nullptr},
       {"some junk before", Concat({Text("junk", 1000), cbr}), 0.9, nullptr},
       {"sample rate changes", Concat({wide, narrow}), 0.95, "sample rate changes from 48000 Hz to 22050 Hz at byte "},
       {"channel count changes", Concat({cbr, mono}), 0.95, "channel count changes from 2 to 1 at byte "},
@@ -158,6 +164,7 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
       {"frames that do not decode", UndecodableFrames(20), "no frame decodes (20 frames found)"},
       {"a tenth of the file is audio", Concat({cbr, Text("junk", cbr.size() * 9 / 4)}), "only 9."},
       {"damaged after ten frames", damaged, "only "},
+      {"free-format frame alone", FreeFormatFrame(), "free-format stream without a second frame header, so"},
   };
   for (const RefusedCase& c : cases) {
     const ScratchFile file(c.bytes);
@@ -171,32 +178,6 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
   const Verdict folder = CheckFile(kCorpus);
   EXPECT_FALSE(folder.playable);
   EXPECT_EQ(folder.refusal, "a folder, not a file");
-}
-
-struct TagCase {
-  const char* name;
-  Bytes bytes;
-  std::uint64_t leading;
-  std::uint64_t trailing;
-};
-
-TEST(FileCheckTest, FindsTheTagsAroundTheAudio) {
-  const Bytes audio(1000, 0x55);
-  const TagCase cases[] = {
-      {"none", audio, 0, 0},
-      {"ID3v2.3", Concat({Id3v2(100), audio}), 110, 0},
-      {"ID3v2.4 with footer, then ID3v2.3", Concat({Id3v2(100, true), Id3v2(50), audio}), 120 + 60, 0},
-      {"ID3v1", Concat({audio, Id3v1()}), 0, 128},
-      {"APE", Concat({audio, Ape(200)}), 0, 264},
-      {"APE then ID3v1", Concat({audio, Ape(200), Id3v1()}), 0, 264 + 128},
-      {"ID3v2 claiming more than the file", Truncated(Id3v2(100000), 1010), 1010, 0},
-  };
-  for (const TagCase& c : cases) {
-    const ScratchFile file(c.bytes);
-    const TagBytes tags = FindTags(file.path());
-    EXPECT_EQ(tags.leading, c.leading) << c.name;
-    EXPECT_EQ(tags.trailing, c.trailing) << c.name;
-  }
 }
 
 }  // namespace

@@ -128,6 +128,12 @@ seed id3-fake-sync '\x0c\x02' "$work/id3-fake"
 seed id3v24-footer '\x20\x00' "$work/id3v24-footer"
 
 seed bitrate-index-0 '\x00\x00' <(frames 4 ff fb 00 00 417)
+# Free format: frames with and without padding, and a frame with no header
+# after it, whose length cannot be found.
+seed free-format-padded '\x00\x00' <({ frames 1 ff fb 00 00 417; frames 1 ff fb 02 00 418; frames 2 ff fb 00 00 417; })
+seed free-format-alone '\x00\x00' <(frames 1 ff fb 00 00 700)
+# The reserved emphasis after the first frame of a stream.
+seed reserved-emphasis-later '\x00\x00' <({ good 1; frames 3 ff fb 90 02 417; })
 seed bitrate-index-15 '\x00\x00' <(frames 4 ff fb f0 00 417)
 seed sample-rate-index-3 '\x00\x00' <(frames 4 ff fb 9c 00 417)
 seed frame-past-end '\x00\x00' <(good 1 | head -c 300)

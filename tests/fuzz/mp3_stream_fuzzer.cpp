@@ -67,8 +67,10 @@ void CheckHeader(const mp3::FrameHeader& h, Bytes frame) {
   static constexpr std::array kBitratesMpeg1 = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
   static constexpr std::array kBitratesMpeg2 = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
 
-  const auto reparsed = mp3::ParseHeader(frame);
+  auto reparsed = mp3::ParseHeader(frame);
   Check(reparsed.has_value(), "a frame's bytes start with a valid header");
+  // A free-format header does not hold its frame length; the parser finds it.
+  if (reparsed->freeFormat) reparsed->frameLength = h.frameLength;
   Check(SameHeader(*reparsed, h), "a frame's header is the one its bytes hold");
 
   const bool mpeg1 = h.version == mp3::Version::Mpeg1;
@@ -78,9 +80,10 @@ void CheckHeader(const mp3::FrameHeader& h, Bytes frame) {
     case mp3::Version::Mpeg25: Check(Contains(kRatesMpeg25, h.sampleRate), "MPEG-2.5 sample rate"); break;
     default: Check(false, "version is one of the three");
   }
-  Check(Contains(mpeg1 ? std::span<const int>(kBitratesMpeg1) : std::span<const int>(kBitratesMpeg2),
-                 h.bitrateKbps),
-        "bitrate is in the version's table");
+  Check(h.freeFormat ? h.bitrateKbps == 0
+                     : Contains(mpeg1 ? std::span<const int>(kBitratesMpeg1) : std::span<const int>(kBitratesMpeg2),
+                                h.bitrateKbps),
+        "bitrate is in the version's table, or 0 for free format");
   switch (h.channelMode) {
     case mp3::ChannelMode::Mono: Check(h.channels == 1, "mono has one channel"); break;
     case mp3::ChannelMode::Stereo:
@@ -89,8 +92,9 @@ void CheckHeader(const mp3::FrameHeader& h, Bytes frame) {
     default: Check(false, "channel mode is one of the four");
   }
   Check(h.samplesPerFrame == (mpeg1 ? 1152 : 576), "samples per frame match the version");
-  Check(h.frameLength >= kMinFrameLength && h.frameLength <= mp3::kMaxFrameLength, "frame length in range");
-  Check(static_cast<std::size_t>(h.frameLength) >= mp3::kHeaderLength + (h.hasCrc ? 2 : 0) + h.SideInfoLength(),
+  Check((h.freeFormat || h.frameLength >= kMinFrameLength) && h.frameLength <= mp3::kMaxFrameLength,
+        "frame length in range");
+  Check(h.frameLength >= h.SideInfoOffset() + h.SideInfoLength(),
         "a frame holds its header, CRC and side information");
   Check(frame.size() == static_cast<std::size_t>(h.frameLength), "a frame is as long as its header says");
 }

@@ -1,13 +1,11 @@
 #include "tools/mp3check/file_check.h"
 
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "player/mp3/frame_header.h"
-#include "tools/mp3check/tag_bytes.h"
 
 namespace mp3check {
 namespace {
@@ -16,18 +14,6 @@ std::string Percent(double share) {
   char text[16];
   std::snprintf(text, sizeof text, "%.1f%%", share * 100);
   return text;
-}
-
-// Length of the Xing, Info or VBRI frame that the parser read but did not
-// yield, found as the first frame after the leading tags.
-std::uint64_t HeaderFrameLength(const std::filesystem::path& path, std::uint64_t offset) {
-  std::ifstream in(path, std::ios::binary);
-  std::uint8_t bytes[mp3::kHeaderLength] = {};
-  in.seekg(static_cast<std::streamoff>(offset));
-  in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-  if (in.gcount() != sizeof bytes) return 0;
-  const auto header = mp3::ParseHeader(bytes);
-  return header ? static_cast<std::uint64_t>(header->frameLength) : 0;
 }
 
 struct Tally {
@@ -77,13 +63,12 @@ Verdict CheckFile(const std::filesystem::path& path, const FrameHandler& onFrame
   verdict.decodedFrames = tally.decodedFrames;
   verdict.warnings = std::move(tally.warnings);
 
-  const TagBytes tags = FindTags(path);
-  const std::uint64_t headerFrame = facts.declaredFrames ? HeaderFrameLength(path, tags.leading) : 0;
-  const std::uint64_t notAudio = tags.leading + tags.trailing + headerFrame;
-  const std::uint64_t audio = facts.size > notAudio ? facts.size - notAudio : 0;
+  const std::uint64_t audio = facts.size > facts.metadataBytes ? facts.size - facts.metadataBytes : 0;
   verdict.decodableShare = audio > 0 ? static_cast<double>(tally.decodedBytes) / static_cast<double>(audio) : 0;
 
-  if (tally.frames == 0) {
+  if (tally.frames == 0 && facts.freeFormatWithoutLength) {
+    verdict.refusal = "free-format stream without a second frame header, so its frame length is unknown";
+  } else if (tally.frames == 0) {
     verdict.refusal = "not an MP3 file: no MPEG audio Layer III frame found";
   } else if (tally.decodedFrames == 0) {
     verdict.refusal = "no frame decodes (" + std::to_string(tally.frames) + " frames found)";

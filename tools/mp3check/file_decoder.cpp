@@ -17,7 +17,6 @@ namespace mp3check {
 namespace {
 
 constexpr std::size_t kChunkLength = 16 * 1024;
-constexpr std::size_t kMaxSamplesPerFrame = 1152 * 2;
 
 }  // namespace
 
@@ -34,7 +33,7 @@ FileFacts DecodeFile(const std::filesystem::path& path, const FrameHandler& onFr
   mp3::StreamParser parser;
   mp3::Decoder decoder;
   std::vector<std::uint8_t> chunk(kChunkLength);
-  std::array<float, kMaxSamplesPerFrame> samples{};
+  std::array<float, mp3::kMaxFrameSamples> samples{};
   std::uint64_t position = 0;  // just past the last byte fed or skipped
 
   const auto drain = [&] {
@@ -63,6 +62,8 @@ FileFacts DecodeFile(const std::filesystem::path& path, const FrameHandler& onFr
   parser.Finish();
   drain();
   facts.declaredFrames = parser.declaredFrames();
+  facts.metadataBytes = parser.metadataBytes();
+  facts.freeFormatWithoutLength = parser.freeFormatWithoutLength();
   return facts;
 }
 

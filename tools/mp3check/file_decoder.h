@@ -27,6 +27,10 @@ struct DecodedFrame {
 struct FileFacts {
   std::uint64_t size = 0;
   std::optional<std::uint32_t> declaredFrames;  // from a Xing, Info or VBRI frame
+  // Bytes the parser took as tags or as a Xing, Info or VBRI header frame.
+  std::uint64_t metadataBytes = 0;
+  // A free-format header was seen whose frame length could not be found.
+  bool freeFormatWithoutLength = false;
 };
 
 using FrameHandler = std::function<void(const DecodedFrame&)>;

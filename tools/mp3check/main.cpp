@@ -25,7 +25,7 @@ int Usage() {
 }
 
 void WritePcm16(std::ofstream& out, std::span<const float> samples) {
-  std::array<std::int16_t, 1152 * 2> pcm{};
+  std::array<std::int16_t, mp3::kMaxFrameSamples> pcm{};
   const std::span<std::int16_t> converted(pcm.data(), samples.size());
   mp3::ToPcm16(samples, converted);
   std::array<char, pcm.size() * 2> bytes{};

@@ -6,10 +6,6 @@ namespace mp3::layer3 {
 
 std::optional<std::span<const std::uint8_t>> BitReservoir::Append(std::span<const std::uint8_t> slot,
                                                                   std::size_t back) {
-  if (slot.size() > kMaxSlot) {
-    slot = slot.first(kMaxSlot);
-    size_ = 0;
-  }
   if (size_ > kMaxBack) {
     std::copy(bytes_.begin() + static_cast<std::ptrdiff_t>(size_ - kMaxBack),
               bytes_.begin() + static_cast<std::ptrdiff_t>(size_), bytes_.begin());

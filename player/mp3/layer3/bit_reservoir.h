@@ -20,11 +20,11 @@ class BitReservoir {
   // and side information.
   static constexpr std::size_t kMaxSlot = kMaxFrameLength - kHeaderLength - 9;
 
-  // Appends the main data slot of the next frame, whose main data begins
-  // `back` bytes before the slot. Returns that main data (the bytes from
-  // there to the end of the slot, valid until the next call), or empty when
-  // the reservoir holds fewer than `back` bytes. A slot longer than kMaxSlot
-  // is cut, and the reservoir forgets what came before it.
+  // Appends the main data slot of the next frame, at most kMaxSlot bytes
+  // (a frame of at most kMaxFrameLength bytes holds no more), whose main
+  // data begins `back` bytes before the slot. Returns that main data (the
+  // bytes from there to the end of the slot, valid until the next call), or
+  // empty when the reservoir holds fewer than `back` bytes.
   std::optional<std::span<const std::uint8_t>> Append(std::span<const std::uint8_t> slot, std::size_t back);
 
   // Forgets every byte: the next frame's main data must begin in its own slot.

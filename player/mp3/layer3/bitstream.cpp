@@ -27,7 +27,7 @@ void BitstreamReader::Read(std::span<const std::uint8_t> frame, const FrameHeade
   // A frame cut short breaks the chain of main data slots: what later frames
   // point back to is missing.
   const auto length = static_cast<std::size_t>(std::clamp(header.frameLength, 0, kMaxFrameLength));
-  const std::size_t sideInfoEnd = static_cast<std::size_t>(SideInfoOffset(header) + header.SideInfoLength());
+  const std::size_t sideInfoEnd = static_cast<std::size_t>(header.SideInfoOffset() + header.SideInfoLength());
   if (frame.size() < length || length < sideInfoEnd) {
     reservoir_.Reset();
     return;

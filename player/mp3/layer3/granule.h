@@ -34,6 +34,21 @@ struct GranuleInfo {
   bool count1TableB = false; // count1 region coded with table B (else A)
 };
 
+// The scale factor bands a granule's lines fall in: long bands
+// [0, longBands), then short bands [firstShortBand, 13). A long block has
+// only long bands, a short block only short ones; a mixed block has long
+// bands 0-7 (MPEG-1) or 0-5 (MPEG-2 and 2.5), then short bands from 3.
+struct BandSplit {
+  int longBands;
+  int firstShortBand;
+};
+
+constexpr BandSplit BandSplitOf(const GranuleInfo& info, Version version) {
+  if (info.blockType != BlockType::Short) return {22, 13};
+  if (!info.mixedBlock) return {0, 0};
+  return {version == Version::Mpeg1 ? 8 : 6, 3};
+}
+
 // Scale factors of one granule of one channel. Long-block bands 0..21 and
 // short-block bands 0..12 of each of the three windows; the last band of each
 // kind has no coded scale factor and stays 0. For a mixed block, the long

@@ -2,8 +2,9 @@
 // length of every value pair (x, y), row by row: entry x * size + y. Tables
 // 16 to 23 share the codes of table 16 and tables 24 to 31 those of table 24,
 // each with its own number of linbits; table 0 codes nothing and tables 4 and
-// 14 do not exist. The count1 tables A and B code quadruples (v, w, x, y) at
-// entry v * 8 + w * 4 + x * 2 + y. Codes are right-aligned in `code`, sent
+// 14 do not exist. Count1 table A codes quadruples (v, w, x, y) at entry
+// v * 8 + w * 4 + x * 2 + y; table B, a fixed 4-bit code (the quadruple's
+// bits inverted), needs no table. Codes are right-aligned in `code`, sent
 // most significant bit first.
 #pragma once
 
@@ -251,11 +252,6 @@ inline constexpr std::array<HuffmanCode, 256> kHuffmanTable24 = {{
 inline constexpr std::array<HuffmanCode, 16> kCount1TableA = {{
     {1, 1}, {5, 4}, {4, 4}, {5, 5}, {6, 4}, {5, 6}, {4, 5}, {4, 6},
     {7, 4}, {3, 5}, {6, 5}, {0, 6}, {7, 5}, {2, 6}, {3, 6}, {1, 6},
-}};
-
-inline constexpr std::array<HuffmanCode, 16> kCount1TableB = {{
-    {15, 4}, {14, 4}, {13, 4}, {12, 4}, {11, 4}, {10, 4}, {9, 4}, {8, 4},
-    {7, 4}, {6, 4}, {5, 4}, {4, 4}, {3, 4}, {2, 4}, {1, 4}, {0, 4},
 }};
 
 }  // namespace mp3::layer3

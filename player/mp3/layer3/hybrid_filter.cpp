@@ -9,17 +9,18 @@ namespace mp3::layer3 {
 
 void InverseMdctGranule(const std::array<float, kLines>& xr, const GranuleInfo& info,
                         OverlapMemory& overlap, SubbandSamples& out) {
-  const bool shortBlock = info.blockType == BlockType::Short;
-  const int firstShortSubband = shortBlock ? (info.mixedBlock ? 2 : 0) : 32;
   for (int sb = 0; sb < 32; ++sb) {
     const std::span<const float, 18> lines(xr.data() + sb * 18, 18);
+    // The mixed-block flag holds for every switched window: the two lowest
+    // subbands of a mixed short, start or stop block take the normal window.
+    const BlockType window = info.mixedBlock && sb < 2 ? BlockType::Normal : info.blockType;
     std::array<float, 36> z;
     if (std::all_of(lines.begin(), lines.end(), [](float v) { return v == 0.0f; })) {
       z.fill(0.0f);
-    } else if (sb >= firstShortSubband) {
+    } else if (window == BlockType::Short) {
       InverseMdctShort(lines, z);
     } else {
-      InverseMdctLong(lines, shortBlock ? BlockType::Normal : info.blockType, z);
+      InverseMdctLong(lines, window, z);
     }
     const float invert = (sb & 1) ? -1.0f : 1.0f;
     for (int i = 0; i < 18; ++i) {

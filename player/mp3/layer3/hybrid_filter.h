@@ -18,8 +18,8 @@ using OverlapMemory = std::array<std::array<float, 18>, 32>;
 using SubbandSamples = SlotVectors;
 
 // Turns `xr` (subband order, reordered and alias-reduced) into subband
-// samples: the inverse MDCT of each subband with its block's window (long
-// window for the two lowest subbands of a mixed block, short for the rest),
+// samples: the inverse MDCT of each subband with its block's window (the
+// normal window for the two lowest subbands of a mixed block of any type),
 // added to `overlap`, which then holds this granule's second halves. Odd
 // time samples of odd subbands are negated (frequency inversion).
 void InverseMdctGranule(const std::array<float, kLines>& xr, const GranuleInfo& info,

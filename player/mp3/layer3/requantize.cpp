@@ -23,17 +23,6 @@ float LargePow43(unsigned magnitude) {
   return static_cast<float>(m * std::cbrt(m));
 }
 
-}  // namespace
-
-float PowFourThirds(int q) {
-  const unsigned magnitude = q < 0 ? 0u - static_cast<unsigned>(q) : static_cast<unsigned>(q);
-  const float value = magnitude < static_cast<unsigned>(kPow43TableSize) ? kPow43[magnitude]
-                                                                         : LargePow43(magnitude);
-  return q < 0 ? -value : value;
-}
-
-namespace {
-
 // Requantizes lines [begin, end) of `in` with one gain into `xr`, zero past
 // `nonzeroEnd`.
 void ScaleLines(const ChannelGranule& in, int begin, int end, float gain,
@@ -67,12 +56,7 @@ void Requantize(const ChannelGranule& in, Version version, const ScalefactorBand
   const int global = info.globalGain - 210;
   const int step = info.scalefacScale ? 4 : 2;
 
-  int longBands = 22;
-  int firstShortBand = 13;
-  if (info.blockType == BlockType::Short) {
-    longBands = info.mixedBlock ? (version == Version::Mpeg1 ? 8 : 6) : 0;
-    firstShortBand = info.mixedBlock ? 3 : 0;
-  }
+  const auto [longBands, firstShortBand] = BandSplitOf(info, version);
   for (int b = 0; b < longBands; ++b) {
     const int factor = sf.longBands[b] + (info.preflag ? kPretab[b] : 0);
     ScaleLines(in, longStart[b], longStart[b + 1], QuarterPower(global - step * factor), xr);

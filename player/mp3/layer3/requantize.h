@@ -19,7 +19,4 @@ namespace mp3::layer3 {
 void Requantize(const ChannelGranule& in, Version version, const ScalefactorBands& bands,
                 std::array<float, kLines>& xr);
 
-// |q|^(4/3) with q's sign.
-float PowFourThirds(int q);
-
 }  // namespace mp3::layer3

@@ -6,11 +6,12 @@
 namespace mp3::layer3 {
 namespace {
 
-constexpr int kCrcLength = 2;
 constexpr int kMaxBigValues = kLines / 2;
 
-// Reads one granule of one channel; `mpeg1` selects the field widths.
-bool ReadGranule(BitReader& reader, bool mpeg1, GranuleInfo& info) {
+// Reads one granule of one channel; `version` selects the field widths and
+// the implied region counts.
+bool ReadGranule(BitReader& reader, Version version, GranuleInfo& info) {
+  const bool mpeg1 = version == Version::Mpeg1;
   info.part23Length = static_cast<int>(reader.Read(12));
   info.bigValues = static_cast<int>(reader.Read(9));
   info.globalGain = static_cast<int>(reader.Read(8));
@@ -23,9 +24,19 @@ bool ReadGranule(BitReader& reader, bool mpeg1, GranuleInfo& info) {
     info.tableSelect[1] = static_cast<int>(reader.Read(5));
     info.tableSelect[2] = 0;
     for (int& gain : info.subblockGain) gain = static_cast<int>(reader.Read(3));
-    // Implied: region 0 ends after 8 short bands of a pure short block (counted
-    // window by window) or after 8 long bands; region 1 takes the rest.
-    info.region0Count = info.blockType == BlockType::Short && !info.mixedBlock ? 8 : 7;
+    // Implied: region 1 takes the rest after region 0, which ends after 8
+    // short bands of a pure short block (counted window by window) or after
+    // 8 long bands. A short block's region 1 starts at line 36 at every
+    // MPEG-1 and MPEG-2 rate: for a mixed block at the MPEG-2 rates that is
+    // after 6 long bands. MPEG-2.5, which no standard covers, counts 8 long
+    // bands as other decoders do.
+    if (info.blockType != BlockType::Short) {
+      info.region0Count = 7;
+    } else if (!info.mixedBlock) {
+      info.region0Count = 8;
+    } else {
+      info.region0Count = version == Version::Mpeg2 ? 5 : 7;
+    }
     info.region1Count = 36;
   } else {
     info.blockType = BlockType::Normal;
@@ -44,18 +55,14 @@ bool ReadGranule(BitReader& reader, bool mpeg1, GranuleInfo& info) {
 
 }  // namespace
 
-int SideInfoOffset(const FrameHeader& header) {
-  return static_cast<int>(kHeaderLength) + (header.hasCrc ? kCrcLength : 0);
-}
-
 bool HasIntensityStereo(const FrameHeader& header) {
   return header.channelMode == ChannelMode::JointStereo && (header.modeExtension & 1) != 0;
 }
 
 bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header, SideInfo& out) {
-  const std::size_t offset = static_cast<std::size_t>(SideInfoOffset(header));
+  const std::size_t offset = static_cast<std::size_t>(header.SideInfoOffset());
   const std::size_t length = static_cast<std::size_t>(header.SideInfoLength());
-  if (frame.size() < offset + length || header.channels < 1 || header.channels > 2) return false;
+  // The fields read fill exactly `length` bytes: the reader never overruns.
   BitReader reader(frame.subspan(offset, length));
 
   const bool mpeg1 = header.version == Version::Mpeg1;
@@ -76,11 +83,11 @@ bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header
   for (int gr = 0; gr < (mpeg1 ? 2 : 1); ++gr) {
     for (int ch = 0; ch < channels; ++ch) {
       GranuleInfo& info = out.granule[gr][ch];
-      if (!ReadGranule(reader, mpeg1, info)) consistent = false;
+      if (!ReadGranule(reader, header.version, info)) consistent = false;
       if (!mpeg1) info.preflag = LsfLayoutFor(info.scalefacCompress, intensityStereo && ch == 1).preflag;
     }
   }
-  return consistent && !reader.overrun();
+  return consistent;
 }
 
 }  // namespace mp3::layer3

@@ -20,20 +20,15 @@ struct SideInfo {
   std::array<std::array<GranuleInfo, 2>, 2> granule{};  // [granule][channel]
 };
 
-// Bytes in front of the side information: the header and, when present, the
-// CRC.
-int SideInfoOffset(const FrameHeader& header);
-
 // True when the right channel of a frame with `header` carries intensity
 // positions: joint stereo with the intensity bit of the mode extension.
 bool HasIntensityStereo(const FrameHeader& header);
 
 // Reads the side information of `frame` (a whole frame, header included)
-// whose header is `header`. For MPEG-2 and 2.5 it also sets the preflag that
-// scalefac_compress implies. False when the frame is too short to hold it, the
-// header has neither one nor two channels, or the side information is
-// inconsistent: more than 288 big-value pairs, or a switched window with the
-// reserved block type 0.
+// whose header is `header`; the caller has checked that the frame holds it.
+// For MPEG-2 and 2.5 it also sets the preflag that scalefac_compress
+// implies. False when the side information is inconsistent: more than 288
+// big-value pairs, or a switched window with the reserved block type 0.
 bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header, SideInfo& out);
 
 }  // namespace mp3::layer3

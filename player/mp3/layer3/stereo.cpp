@@ -82,12 +82,7 @@ void ProcessStereo(const FrameHeader& header, const ChannelGranule& right,
   const GranuleInfo& info = right.info;
   const ScaleFactors& sf = right.scalefactors;
 
-  int longBands = 22;
-  int firstShortBand = 13;
-  if (info.blockType == BlockType::Short) {
-    longBands = info.mixedBlock ? (header.version == Version::Mpeg1 ? 8 : 6) : 0;
-    firstShortBand = info.mixedBlock ? 3 : 0;
-  }
+  const auto [longBands, firstShortBand] = BandSplitOf(info, header.version);
 
   // Short bands, each window on its own: intensity starts above the
   // window's last band with a non-zero right-channel line.

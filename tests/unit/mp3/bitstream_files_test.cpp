@@ -58,7 +58,7 @@ FileFacts ReadStageByStage(const std::vector<OwnedFrame>& frames) {
       facts.failures.push_back(where + ": side information");
       continue;
     }
-    const auto slot = bytes.subspan(static_cast<std::size_t>(SideInfoOffset(header) + header.SideInfoLength()));
+    const auto slot = bytes.subspan(static_cast<std::size_t>(header.SideInfoOffset() + header.SideInfoLength()));
     const auto mainData = reservoir.Append(slot, static_cast<std::size_t>(side.mainDataBegin));
     if (!mainData) {
       facts.failures.push_back(where + ": main data before the reservoir");

@@ -42,6 +42,14 @@ Bytes WithHeaderFrame(const HeaderBytes& header, std::size_t length, std::size_t
   return Concat({first, Frames(header, length, kFrameCount)});
 }
 
+Bytes WithHeader(const HeaderBytes& header, std::size_t count = kFrameCount,
+                 std::size_t length = kMpeg1Stereo128Length) {
+  return Frames(header, length, count);
+}
+
+constexpr HeaderBytes kFreeFormat = {0xFF, 0xFB, 0x00, 0x00};
+constexpr HeaderBytes kReservedEmphasis = {0xFF, 0xFB, 0x90, 0x02};
+
 struct Case {
   const char* name;
   std::function<Bytes()> make;
@@ -98,9 +106,14 @@ const Case kPlayableCases[] = {
     {"truncated_last_frame_then_id3v1",
      [] { return Concat({Stream(), Prefix(Stream(1), 300), Id3v1()}); }, kFrameCount,
      std::nullopt},
+    // The length of a free-format frame is the distance to the next header.
+    {"free_format", [] { return WithHeader(kFreeFormat); }, kFrameCount, std::nullopt},
+    // Padded, the longest free-format frame is as long as the longest frame.
+    {"free_format_longest_frames", [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength - 1); },
+     kFrameCount, std::nullopt},
+    {"reserved_emphasis_after_first_frame", [] { return Concat({Stream(1), WithHeader(kReservedEmphasis)}); },
+     kFrameCount + 1, std::nullopt},
 };
-
-Bytes WithHeader(const HeaderBytes& header) { return Frames(header, kMpeg1Stereo128Length, kFrameCount); }
 
 const Case kUnplayableCases[] = {
     {"zero_bytes", [] { return Bytes(); }, 0, std::nullopt},
@@ -114,12 +127,15 @@ const Case kUnplayableCases[] = {
      0, std::nullopt},
     {"id3_size_beyond_file", [] { return Id3v2(3, 0, 0x0FFFFFFF, Stream(2)); }, 0, std::nullopt},
     {"fake_frames_only_inside_tag", [] { return Tagged(3, 0, Stream()); }, 0, std::nullopt},
-    {"bitrate_index_0", [] { return WithHeader({0xFF, 0xFB, 0x00, 0x00}); }, 0, std::nullopt},
+    {"free_format_frame_alone", [] { return WithHeader(kFreeFormat, 1); }, 0, std::nullopt},
+    {"free_format_frames_too_long_to_pad",
+     [] { return WithHeader(kFreeFormat, kFrameCount, kMaxFrameLength); }, 0, std::nullopt},
     {"bitrate_index_15", [] { return WithHeader({0xFF, 0xFB, 0xF0, 0x00}); }, 0, std::nullopt},
     {"sample_rate_index_3", [] { return WithHeader({0xFF, 0xFB, 0x9C, 0x00}); }, 0, std::nullopt},
     {"reserved_version", [] { return WithHeader({0xFF, 0xEB, 0x90, 0x00}); }, 0, std::nullopt},
     {"layer_ii", [] { return WithHeader({0xFF, 0xFD, 0x90, 0x00}); }, 0, std::nullopt},
-    {"reserved_emphasis", [] { return WithHeader({0xFF, 0xFB, 0x90, 0x02}); }, 0, std::nullopt},
+    // The reserved emphasis cannot start a stream.
+    {"reserved_emphasis", [] { return WithHeader(kReservedEmphasis); }, 0, std::nullopt},
     {"single_frame_running_past_end", [] { return Prefix(Stream(1), 300); }, 0,
      std::nullopt},
     {"lone_frame_without_successor", [] { return Stream(1); }, 0, std::nullopt},

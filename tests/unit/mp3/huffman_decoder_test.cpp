@@ -55,7 +55,9 @@ void PutPair(BitWriter& out, int table, int x, int y) {
 void PutQuad(BitWriter& out, bool tableB, const std::array<int, 4>& values) {
   int index = 0;
   for (const int value : values) index = index * 2 + (value != 0 ? 1 : 0);
-  const HuffmanCode code = (tableB ? kCount1TableB : kCount1TableA)[static_cast<std::size_t>(index)];
+  // Table B codes each quadruple as its four bits inverted.
+  const HuffmanCode code = tableB ? HuffmanCode{static_cast<std::uint16_t>(15 - index), 4}
+                                  : kCount1TableA[static_cast<std::size_t>(index)];
   out.Put(code.code, code.length);
   for (const int value : values) PutValue(out, value, 0);
 }

@@ -121,27 +121,33 @@ TEST(InverseMdctGranule, OverlapsGranulesAndInvertsOddSubbands) {
   }
 }
 
-// Mixed blocks: the two lowest subbands use the long IMDCT, the rest short.
-TEST(InverseMdctGranule, MixedBlockUsesLongTransformsBelowSubbandTwo) {
-  GranuleInfo info;
-  info.blockType = BlockType::Short;
-  info.mixedBlock = true;
-  for (int sb : {1, 2}) {
-    OverlapMemory overlap{};
-    SubbandSamples out{};
-    std::array<float, kLines> xr{};
-    xr[sb * 18 + 1] = 1.0f;
-    InverseMdctGranule(xr, info, overlap, out);
-    std::array<float, 36> expected{};
-    const std::span<const float, 18> lines(xr.data() + sb * 18, 18);
-    if (sb < 2) {
-      InverseMdctLong(lines, BlockType::Normal, expected);
-    } else {
-      InverseMdctShort(lines, expected);
-    }
-    for (int i = 0; i < 18; ++i) {
-      const float sign = (sb % 2 == 1 && i % 2 == 1) ? -1.0f : 1.0f;
-      ASSERT_NEAR(out[sb][i], sign * expected[i], 1e-6) << "subband " << sb << ", sample " << i;
+// Mixed blocks of every switched type: the two lowest subbands use the
+// normal window, the rest the block's own.
+TEST(InverseMdctGranule, MixedBlockUsesTheNormalWindowBelowSubbandTwo) {
+  for (const BlockType type : {BlockType::Short, BlockType::Start, BlockType::Stop}) {
+    GranuleInfo info;
+    info.blockType = type;
+    info.mixedBlock = true;
+    for (int sb : {1, 2}) {
+      OverlapMemory overlap{};
+      SubbandSamples out{};
+      std::array<float, kLines> xr{};
+      xr[sb * 18 + 1] = 1.0f;
+      InverseMdctGranule(xr, info, overlap, out);
+      std::array<float, 36> expected{};
+      const std::span<const float, 18> lines(xr.data() + sb * 18, 18);
+      if (sb < 2) {
+        InverseMdctLong(lines, BlockType::Normal, expected);
+      } else if (type == BlockType::Short) {
+        InverseMdctShort(lines, expected);
+      } else {
+        InverseMdctLong(lines, type, expected);
+      }
+      for (int i = 0; i < 18; ++i) {
+        const float sign = (sb % 2 == 1 && i % 2 == 1) ? -1.0f : 1.0f;
+        ASSERT_NEAR(out[sb][i], sign * expected[i], 1e-6)
+            << "block type " << static_cast<int>(type) << ", subband " << sb << ", sample " << i;
+      }
     }
   }
 }

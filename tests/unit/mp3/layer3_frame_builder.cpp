@@ -52,7 +52,7 @@ FrameHeader HeaderOf(std::span<const std::uint8_t, 4> headerBytes) {
 }
 
 int SlotLength(const FrameHeader& header) {
-  return header.frameLength - layer3::SideInfoOffset(header) - header.SideInfoLength();
+  return header.frameLength - header.SideInfoOffset() - header.SideInfoLength();
 }
 
 std::vector<std::uint8_t> BuildFrame(std::span<const std::uint8_t, 4> headerBytes, const layer3::SideInfo& side,
