@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev googletest   # native build and unit tests
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # the Windows programs, x64 and x86
   wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick  # running them, screenshots
+  g++-multilib qemu-user                          # the x86 decoder tests where 32-bit Wine cannot run
   lame sox                                        # test and demo music
   mpg123 ffmpeg                                   # reference decoders of the conformance test
   xorriso                                         # the disc image

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the Windows programs for x64
 # and x86 and the native preset, then one ctest run covers the native unit
-# tests, the programs' imports and the end-to-end suite under Wine against
-# both Windows builds.
+# tests, the decoder's unit and conformance tests as each Windows build
+# compiled them (under Wine, and for x86 also under qemu-i386; see
+# tools/run-decoder-tests.sh), the programs' imports and the end-to-end
+# suite under Wine against both Windows builds.
 # Last, the sanitize preset: the unit tests under ASan and UBSan, a replay
 # of the parser fuzzer's corpus and a one-minute fuzz.
 set -euo pipefail

@@ -5,19 +5,25 @@
 namespace mp3 {
 
 // Branch-free so that the loop vectorises. The clamped value (NaN becomes
-// 0) is rounded to the nearest whole number, ties to even, by adding and
-// subtracting 1.5 * 2^23: the sum has no bits below the unit, so the
-// addition itself rounds.
+// 0) is rounded to the nearest whole number, ties to even, with exact steps
+// only, so that the result is the same whatever precision the compiler
+// keeps intermediate values in (x87 registers hold more than a float):
+// the conversion to int truncates toward zero, the remaining fraction (in
+// (-1, 1)) is exact, and whole steps are added where it is more than half a
+// step, or exactly half of one after an odd whole.
 void ToPcm16(std::span<const float> in, std::span<std::int16_t> out) {
-  constexpr float kRounder = 12582912.0f;
   const std::size_t count = std::min(in.size(), out.size());
   for (std::size_t i = 0; i < count; ++i) {
     float scaled = in[i] * 32768.0f;
     scaled = scaled > 32767.0f ? 32767.0f : scaled;
     scaled = scaled < -32768.0f ? -32768.0f : scaled;
     scaled = scaled == scaled ? scaled : 0.0f;
-    const float rounded = (scaled + kRounder) - kRounder;
-    out[i] = static_cast<std::int16_t>(static_cast<int>(rounded));
+    const int whole = static_cast<int>(scaled);
+    const float fraction = scaled - static_cast<float>(whole);
+    const int odd = whole & 1;
+    const int up = (fraction > 0.5f) | ((fraction == 0.5f) & odd);
+    const int down = (fraction < -0.5f) | ((fraction == -0.5f) & odd);
+    out[i] = static_cast<std::int16_t>(whole + up - down);
   }
 }
 
