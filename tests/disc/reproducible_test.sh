@@ -35,7 +35,8 @@ for build_dir in "$@"; do
     fi
     stamped=$(pe_time "$file")
     [ "$stamped" = "$epoch" ] ||
-      fail "$file: PE time stamp $stamped ($(date -u -d "@$stamped")), not the epoch $epoch ($(date -u -d "@$epoch"))"
+      fail "$file: PE time stamp $stamped ($(date -u -d "@$stamped")), not the epoch $epoch" \
+        "($(date -u -d "@$epoch")); built at another commit or SOURCE_DATE_EPOCH? build it again"
   done
 done
 

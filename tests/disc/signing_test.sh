@@ -34,6 +34,7 @@ source "$source_dir/tests/disc/test-pki.sh"
 pki="$work/pki"
 pki_init "$pki"
 stamp() { date -u -d "$1" +%Y%m%d%H%M%SZ; }
+# shellcheck disable=SC2054  # commas inside the extension values
 code_signing=(basicConstraints=CA:FALSE keyUsage=critical,digitalSignature extendedKeyUsage=codeSigning)
 pki_issue "$pki" publisher "$(stamp '-1 day')" "$(stamp '+1 year')" "${code_signing[@]}"
 pki_issue "$pki" expired 20200101000000Z 20210101000000Z "${code_signing[@]}"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A certificate authority of the tests' own, made with openssl, that issues
 # code-signing certificates as a publisher's .pfx, and a time-stamping
 # authority that osslsigncode's built-in one (-TSA-certs, -TSA-key) plays, so
