@@ -65,8 +65,9 @@ for result in "${results[@]}"; do
     differ=$((differ + 1))
     printf '%s  %s  %s DIFFERS\n' "$sum1" "$sum2" "$result"
     sizes="$(stat -c %s "$first/$result") and $(stat -c %s "$second/$result") bytes"
-    offsets=$(cmp -l "$first/$result" "$second/$result" 2>/dev/null | head -n 8 |
-      awk '{ printf "%s%d (0x%x)", (NR > 1 ? ", " : ""), $1 - 1, $1 - 1 }')
+    # cmp exits 1 on a difference, and head ends it early: neither stops here.
+    offsets=$({ cmp -l "$first/$result" "$second/$result" 2>/dev/null || true; } | head -n 8 |
+      awk '{ printf "%s%d (0x%x)", (NR > 1 ? ", " : ""), $1 - 1, $1 - 1 }' || true)
     echo "    $sizes; first differing offsets: ${offsets:-none within the shorter file}"
   fi
 done
