@@ -11,6 +11,7 @@ packages=(
   lame sox                                        # test and demo music
   mpg123 ffmpeg                                   # reference decoders of the conformance test
   xorriso                                         # the disc image
+  osslsigncode openssl                            # signing its programs (make-disc --sign)
   clang libclang-rt-14-dev                        # sanitizers and libFuzzer
   python3-pil python3-numpy fonts-noto-cjk        # the artwork script and its tests
 )

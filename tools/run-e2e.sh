@@ -4,7 +4,8 @@
 # Prepares a fresh Wine prefix for this run inside the build tree, starts
 # Xvfb when there is no display, maps E:\ and F:\ to empty test folders and
 # CD-ROM drive D:\ to the files of a disc image made by tools/make-disc (the
-# stand-in installer as both editions' installer, the test music),
+# stand-in installer as both editions' installer, the test music, the
+# programs signed with the tests' own certificate, tests/disc/test-pki.sh),
 # points ALSA at a file sink through this run's own HOME/.asoundrc (what the
 # programs play lands in capture.raw), and runs the tests inside a Wine
 # virtual desktop so that window frames are drawn as on Windows. Cleans up
@@ -65,12 +66,21 @@ prepare_prefix
 ln -sfn "$run_dir/drive-e" "$WINEPREFIX/dosdevices/e:"
 ln -sfn "$run_dir/drive-f" "$WINEPREFIX/dosdevices/f:"
 
-echo "run-e2e: making a test disc for CD-ROM drive D:"
+echo "run-e2e: making a signed test disc for CD-ROM drive D:"
 mkdir -p "$run_dir/installer"
 cp "$build_dir/tests/e2e/stand_in_installer.exe" "$run_dir/installer/setup.exe"
-"$source_dir/tools/make-disc" --programs "$build_dir" --music "$build_dir/tests/e2e/music" \
+# Its programs signed and time-stamped as a publisher's are, with the tests'
+# own certificate authority and time-stamping authority.
+source "$source_dir/tests/disc/test-pki.sh"
+pki_init "$run_dir/pki"
+pki_issue "$run_dir/pki" publisher "$(date -u -d '-1 day' +%Y%m%d%H%M%SZ)" \
+  "$(date -u -d '+1 year' +%Y%m%d%H%M%SZ)" basicConstraints=CA:FALSE \
+  keyUsage=critical,digitalSignature extendedKeyUsage=codeSigning
+PATH="$run_dir/pki/bin:$PATH" "$source_dir/tools/make-disc" --programs "$build_dir" \
+  --music "$build_dir/tests/e2e/music" \
   --simplified-installer "$run_dir/installer" --traditional-installer "$run_dir/installer" \
-  --output "$run_dir/disc" >/dev/null
+  --sign "$run_dir/pki/publisher.pfx" --sign-password-file "$run_dir/pki/password" \
+  --timestamp test-tsa: --output "$run_dir/disc" >/dev/null
 xorriso -osirrox on -read_fs norock -indev "$run_dir/disc/disc.iso" -extract / "$run_dir/drive-d" 2>/dev/null
 ln -sfn "$run_dir/drive-d" "$WINEPREFIX/dosdevices/d:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
