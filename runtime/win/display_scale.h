@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "runtime/core/screens.h"
+
 namespace rt {
 
 // Declares the process aware of each screen's scale: per-monitor v2 where
@@ -17,6 +21,19 @@ void DeclareDpiAwareness();
 // The scale `window` is shown at: its own where Windows keeps one per
 // window, the system's otherwise.
 int WindowDpi(HWND window);
+
+// The scale of `monitor`: its own where Windows keeps one per screen
+// (GetDpiForMonitor, Windows 8.1 on), the system's otherwise.
+int MonitorDpi(HMONITOR monitor);
+
+// The screens of this desktop, each with its rectangle and scale, as the
+// system reports them.
+std::vector<Screen> MonitorScreens();
+
+// The table of screens the layout decisions take: MonitorScreens(). It
+// lives in a file of its own so that a test program can link its own in
+// its place and fake any arrangement of screens and scales.
+std::vector<Screen> Screens();
 
 // The window rectangle around a client rectangle at `dpi`.
 RECT FrameAroundClient(const RECT& client, DWORD style, DWORD exStyle, int dpi);

@@ -1,5 +1,6 @@
 #include "runtime/win/scaled_edge.h"
 
+#include "runtime/win/drawing_resources.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/win_error.h"
 
@@ -13,9 +14,8 @@ constexpr int kSample = 3 * kRing;
 
 template <class DrawSample>
 void Enlarge(HDC dc, const RECT& rect, int thickness, bool fillInside, DrawSample drawSample) {
-  UniqueMemoryDc sample(Check(::CreateCompatibleDC(dc), "CreateCompatibleDC"));
-  UniqueBitmap pixels(Check(::CreateCompatibleBitmap(dc, kSample, kSample),
-                            "CreateCompatibleBitmap"));
+  UniqueMemoryDc sample(Check(CreateDrawingDc(dc), "CreateCompatibleDC"));
+  UniqueBitmap pixels(Check(CreateDrawingBitmap(dc, kSample, kSample), "CreateCompatibleBitmap"));
   SelectScope select(sample.get(), pixels.get());
   RECT square{0, 0, kSample, kSample};
   drawSample(sample.get(), &square);

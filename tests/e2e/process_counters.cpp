@@ -51,8 +51,18 @@ std::optional<std::uint32_t> CountHandles(DWORD pid) {
 
 }  // namespace
 
+std::uint64_t CpuMilliseconds(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
 ProcessCounters ReadCounters(HANDLE process, DWORD pid) {
   ProcessCounters counters;
+  counters.cpuMilliseconds = CpuMilliseconds(process);
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   if (::GetProcessMemoryInfo(process, &memory, sizeof memory)) {

@@ -1,6 +1,7 @@
 // What a process under test holds, as far as Wine reports it truthfully:
 // its working set, and its kernel handle count from the system's process
-// list (GetProcessHandleCount and GetGuiResources are stubs under Wine 8).
+// list (GetProcessHandleCount and GetGuiResources are stubs under Wine 8);
+// and the processor time it has used.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +14,14 @@ struct ProcessCounters {
   std::uint64_t workingSetBytes = 0;
   std::uint32_t handles = 0;
   std::uint32_t threads = 0;
+  std::uint64_t cpuMilliseconds = 0;  // user and kernel time, all threads
 };
 
+// `process` needs PROCESS_QUERY_INFORMATION and PROCESS_VM_READ.
 ProcessCounters ReadCounters(HANDLE process, DWORD pid);
+
+// The processor time `process` has used so far (user and kernel, all its
+// threads); `process` needs PROCESS_QUERY_LIMITED_INFORMATION.
+std::uint64_t CpuMilliseconds(HANDLE process);
 
 }  // namespace e2e

@@ -1,0 +1,7 @@
+// Resource identifiers of the runtime probe, shared by its resource script
+// and code. Its pictures and icon are the player's.
+#pragma once
+
+#define IDI_PROBE 1
+#define IDB_PROBE_FACE 111
+#define IDB_PROBE_PICTURE 122
