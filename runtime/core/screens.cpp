@@ -10,10 +10,17 @@ bool Holds(const ScreenArea& area, ScreenPoint p) {
   return p.x >= area.left && p.x < area.right && p.y >= area.top && p.y < area.bottom;
 }
 
+// How far `at` lies outside [begin, end): 0 inside.
+std::int64_t Outside(int at, int begin, int end) {
+  if (at < begin) return static_cast<std::int64_t>(begin) - at;
+  if (at >= end) return static_cast<std::int64_t>(at) - (end - 1);
+  return 0;
+}
+
 // Squared distance from `p` to the nearest pixel of `area`.
 std::int64_t DistanceSquared(const ScreenArea& area, ScreenPoint p) {
-  const std::int64_t dx = p.x < area.left ? area.left - p.x : p.x >= area.right ? p.x - (area.right - 1) : 0;
-  const std::int64_t dy = p.y < area.top ? area.top - p.y : p.y >= area.bottom ? p.y - (area.bottom - 1) : 0;
+  const std::int64_t dx = Outside(p.x, area.left, area.right);
+  const std::int64_t dy = Outside(p.y, area.top, area.bottom);
   return dx * dx + dy * dy;
 }
 

@@ -69,7 +69,9 @@ int WindowDpi(HWND window) {
   if (system.getDpiForWindow) {
     if (const UINT dpi = system.getDpiForWindow(window)) return static_cast<int>(dpi);
   }
-  return SystemDpi();
+  // Windows 8.1, 10 1507 and 1511: the scale of the screen that holds (the
+  // most of) the window; Windows 7: the system's.
+  return MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
 int MonitorDpi(HMONITOR monitor) {
@@ -107,7 +109,12 @@ int SystemMetricAtDpi(int index, int dpi) {
   if (system.getSystemMetricsForDpi) {
     return system.getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
   }
-  return ::GetSystemMetrics(index);
+  // GetSystemMetrics answers at the system's scale, whatever the window's;
+  // converted to `dpi` like Windows converts its own, to the nearest pixel.
+  const int value = ::GetSystemMetrics(index);
+  const int systemDpi = SystemDpi();
+  if (dpi == systemDpi || systemDpi <= 0) return value;
+  return static_cast<int>((static_cast<long long>(value) * dpi + systemDpi / 2) / systemDpi);
 }
 
 }  // namespace rt

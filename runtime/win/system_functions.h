@@ -1,7 +1,7 @@
 // Functions newer than Windows 7 SP1 without updates, bound at run time in
 // this one place, so that the programs start on every Windows from 7 SP1 on.
-// Each entry holds what GetProcAddress found, or nullptr on a Windows that
-// lacks the function; the comment beside each entry names the first Windows
+// Each entry holds what GetProcAddress (through FindSystemFunction) found,
+// or nullptr on a Windows that lacks the function; the comment beside each entry names the first Windows
 // that has it and what the program does without it. Nothing else calls
 // these functions directly: tests/imports checks that the executables
 // import nothing newer than Windows 7.

@@ -441,7 +441,7 @@ class DisplayScaleScreens : public testing::Test {
 TEST_F(DisplayScaleScreens, CentredWindowIsLaidOutForThePrimaryScreenBeforeItShows) {
   const HWND form = StartProbe(L"centred-on-screens");
   ASSERT_NE(form, nullptr);
-  const int target = probe::OtherDpi(dpi_);
+  const int target = probe::FakeScreenDpi(dpi_);
   ExpectProbeLaidOutAt(form, target, SystemMetricForDpi(SM_CXICON, target),
                        SystemMetricForDpi(SM_CXSMICON, target));
   ExpectCentredOnTheFakePrimaryScreen(form);
@@ -455,7 +455,7 @@ TEST_F(DisplayScaleScreens, WindowPlacedByTheSystemTakesTheScaleOfItsScreen) {
   ASSERT_LT(WindowRectOnScreen(form).left, probe::kScreenSplitX)
       << "the window manager put the window on the primary screen: the test needs it left of "
       << probe::kScreenSplitX;
-  const int target = probe::OtherDpi(dpi_);
+  const int target = probe::FakeScreenDpi(dpi_);
   ExpectProbeLaidOutAt(form, target, SystemMetricForDpi(SM_CXICON, target),
                        SystemMetricForDpi(SM_CXSMICON, target));
 }
@@ -479,7 +479,7 @@ TEST_F(DisplayScaleScreens, ScaleAnnouncedWhilePlacingLeavesOneLayoutAtThatScale
 TEST_F(DisplayScaleScreens, OnWindows81AWindowTakesItsScreensScale) {
   const HWND form = StartProbe(L"as-on-windows-8.1");
   ASSERT_NE(form, nullptr);
-  const int screen = probe::OtherDpi(dpi_);
+  const int screen = probe::FakeScreenDpi(dpi_);
   EXPECT_EQ(IntegerProperty(form, probe::kWindowDpiProperty), screen) << "rt::WindowDpi";
   const auto converted = [&](int index) {
     return (::GetSystemMetrics(index) * screen + dpi_ / 2) / dpi_;

@@ -61,8 +61,10 @@ class ChildPixels {
 // Sends WM_DPICHANGED to another process's window as Windows would, with the
 // suggested rectangle at the same address in both processes (Wine may or may
 // not copy it across), and waits for the window to handle it. Fails the
-// test (fatally) when it cannot.
-void SendDpiChanged(HWND window, DWORD pid, int dpi, const RECT& suggested);
+// test (fatally) when it cannot. Without `waitForAnswer`, gives the window a
+// second and goes on whether it answered or not.
+void SendDpiChanged(HWND window, DWORD pid, int dpi, const RECT& suggested,
+                    bool waitForAnswer = true);
 
 // A rectangle at (8, 8) as large as `window`'s scaled from `from` to `to`.
 RECT SuggestedRect(HWND window, int from, int to);

@@ -31,6 +31,15 @@ constexpr rt::ControlDescription kButtonAndFailingComponent[] = {
      .component = &ComponentThatCannotBeCreated},
 };
 
+constexpr rt::ControlDescription kButtonDrawnAt100Only[] = {
+    {.name = L"Command1",
+     .kind = rt::ControlKind::PictureButton,
+     .rect = {240, 120, 975, 300},
+     .tabIndex = 0,
+     .picture = IDB_PROBE_FACE_AT_100_ONLY,
+     .text = kButtonText},
+};
+
 // A face of 60x15 pixels in a button of 65x20 (at 96 dpi): whole inside the
 // frame at every scale. A picture of 73x54 in a box of 81x57.
 constexpr rt::ControlDescription kDrawnControls[] = {
@@ -48,9 +57,9 @@ constexpr rt::ControlDescription kDrawnControls[] = {
      .text = kBoxText},
 };
 
-constexpr rt::WindowDescription Describe(std::span<const rt::ControlDescription> controls,
-                                         rt::StartPosition start = rt::StartPosition::WindowsDefault,
-                                         rt::ResourceId icon = 0) {
+constexpr rt::WindowDescription Describe(
+    std::span<const rt::ControlDescription> controls,
+    rt::StartPosition start = rt::StartPosition::WindowsDefault, rt::ResourceId icon = 0) {
   return {.name = L"ProbeForm",
           .caption = L"clicks: 0",
           .client = {0, 0, 3000, 1200},
@@ -62,6 +71,7 @@ constexpr rt::WindowDescription Describe(std::span<const rt::ControlDescription>
 
 constexpr rt::WindowDescription kPlainForm = Describe(kButtonOnly);
 constexpr rt::WindowDescription kFormWithFailingComponent = Describe(kButtonAndFailingComponent);
+constexpr rt::WindowDescription kFormDrawnAt100Only = Describe(kButtonDrawnAt100Only);
 constexpr rt::WindowDescription kDrawnForm =
     Describe(kDrawnControls, rt::StartPosition::WindowsDefault, IDI_PROBE);
 constexpr rt::WindowDescription kCentredDrawnForm =
@@ -71,6 +81,8 @@ const rt::WindowDescription& DescriptionFor(Fault fault) {
   switch (fault) {
     case Fault::ComponentFails:
       return kFormWithFailingComponent;
+    case Fault::ScaleChangeFails:
+      return kFormDrawnAt100Only;
     case Fault::PaintFails:
     case Fault::PlacedOnScreens:
     case Fault::AsOnWindows81:
@@ -105,6 +117,7 @@ Fault FaultNamed(std::wstring_view argument) {
   if (argument == L"load-fails") return Fault::LoadFails;
   if (argument == L"click-fails") return Fault::ClickFails;
   if (argument == L"click-unloads-then-fails") return Fault::ClickUnloadsThenFails;
+  if (argument == L"scale-change-fails") return Fault::ScaleChangeFails;
   if (argument == L"paint-fails") return Fault::PaintFails;
   if (argument == L"centred-on-screens") return Fault::CentredOnScreens;
   if (argument == L"placed-on-screens") return Fault::PlacedOnScreens;

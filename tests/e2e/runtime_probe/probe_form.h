@@ -18,13 +18,14 @@ enum class Fault {
   LoadFails,         // the load action raises
   ClickFails,        // the button's click action raises
   ClickUnloadsThenFails,  // the click action unloads its window, then raises
+  ScaleChangeFails,  // the button's face has no drawing for any scale but 100%
   // The modes below show the drawn form: a button with a face picture, a
   // picture box with a picture, an icon; the button counts its clicks.
   PaintFails,        // the drawing's device contexts and bitmaps are refused at first
   CentredOnScreens,  // centred, on the fake screens of probe_modes.h
   PlacedOnScreens,   // where the window manager puts it, on the fake screens
   ScaleChangesWhilePlacing,  // centred on the fake screens; WM_DPICHANGED while placed
-  AsOnWindows81,     // GetDpiForWindow & co. missing; GetDpiForMonitor gives the other scale
+  AsOnWindows81,     // GetDpiForWindow & co. missing; GetDpiForMonitor gives the fake scale
 };
 
 // The fault named by `argument`; None for an unknown or empty one.

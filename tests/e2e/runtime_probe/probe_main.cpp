@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string_view>
+
 #include "runtime/win/program.h"
 #include "tests/e2e/runtime_probe/probe_form.h"
 #include "tests/e2e/runtime_probe/probe_modes.h"

@@ -6,13 +6,15 @@
 
 namespace probe {
 
-// The scale a fake screen (or a fake GetDpiForMonitor) gives: never the one
-// the system runs at, so that a window laid out at the system's scale shows
-// up. From 96 dpi it is 144, from any other scale 96.
-constexpr int OtherDpi(int systemDpi) { return systemDpi == 96 ? 144 : 96; }
+// The scale a fake screen (or a fake GetDpiForMonitor) gives: half as large
+// again as the one the system runs at, so that a window laid out at the
+// system's scale shows up. Larger, not smaller: Wine draws every frame at
+// the system's scale, whose smallest width would not let a window of a
+// smaller scale shrink to its size.
+constexpr int FakeScreenDpi(int systemDpi) { return systemDpi * 3 / 2; }
 
 // Modes centred-on-screens and scale-changes-while-placing: two screens,
-// listed with the secondary first. The primary one has the other scale; the
+// listed with the secondary first. The primary one has the fake scale; the
 // secondary one, to its left, the system's.
 struct FakeArea {
   int left, top, right, bottom;
@@ -22,15 +24,15 @@ inline constexpr FakeArea kSecondaryScreen = {-800, 0, 0, 600};
 
 // Mode placed-on-screens: the desktop cut in two at this x: the part to
 // the left, where the window manager puts a new window, is a secondary
-// screen with the other scale; the part to the right the primary screen,
+// screen with the fake scale; the part to the right the primary screen,
 // with the system's.
 inline constexpr int kScreenSplitX = 512;
 
 // Mode scale-changes-while-placing: the scale WM_DPICHANGED announces from
 // inside the first SetWindowPos that places the hidden window, as Windows
-// does when that moves it onto a screen of another scale. Neither the
-// system's 96 nor the fake primary screen's 144.
-constexpr int AnnouncedDpi(int systemDpi) { return systemDpi == 120 ? 168 : 120; }
+// does when that moves it onto a screen of another scale: neither the
+// system's nor the fake primary screen's.
+constexpr int AnnouncedDpi(int systemDpi) { return systemDpi * 5 / 4; }
 
 // Window properties (integers) the probe sets on its form once loaded...
 inline constexpr wchar_t kLayoutDpiProperty[] = L"probe.layoutDpi";  // Form::dpi()

@@ -5,3 +5,5 @@
 #define IDI_PROBE 1
 #define IDB_PROBE_FACE 111
 #define IDB_PROBE_PICTURE 122
+// Drawn for 100% only: a window at any other scale cannot load it.
+#define IDB_PROBE_FACE_AT_100_ONLY 131

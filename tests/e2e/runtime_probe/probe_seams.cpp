@@ -34,8 +34,8 @@ rt::Screen FakeScreen(const FakeArea& area, int dpi, bool primary) {
   return {{area.left, area.top, area.right, area.bottom}, dpi, primary};
 }
 
-HRESULT WINAPI OtherScaleForEveryMonitor(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
-  *dpiX = *dpiY = static_cast<UINT>(OtherDpi(SystemDpi()));
+HRESULT WINAPI FakeScaleForEveryMonitor(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
+  *dpiX = *dpiY = static_cast<UINT>(FakeScreenDpi(SystemDpi()));
   return S_OK;
 }
 
@@ -57,14 +57,14 @@ HBITMAP CreateDrawingBitmap(HDC like, int width, int height) {
 std::vector<Screen> Screens() {
   using probe::Fault;
   const int system = probe::SystemDpi();
-  const int other = probe::OtherDpi(system);
+  const int fake = probe::FakeScreenDpi(system);
   switch (probe::CurrentFault()) {
     case Fault::CentredOnScreens:
     case Fault::ScaleChangesWhilePlacing:
       return {probe::FakeScreen(probe::kSecondaryScreen, system, false),
-              probe::FakeScreen(probe::kPrimaryScreen, other, true)};
+              probe::FakeScreen(probe::kPrimaryScreen, fake, true)};
     case Fault::PlacedOnScreens:
-      return {probe::FakeScreen({-10000, -10000, probe::kScreenSplitX, 10000}, other, false),
+      return {probe::FakeScreen({-10000, -10000, probe::kScreenSplitX, 10000}, fake, false),
               probe::FakeScreen({probe::kScreenSplitX, -10000, 10000, 10000}, system, true)};
     default:
       return MonitorScreens();
@@ -80,7 +80,8 @@ FARPROC FindSystemFunction(HMODULE module, const char* name) {
     }
     // ... and the window is on a screen whose scale is not the system's.
     if (std::strcmp(name, "GetDpiForMonitor") == 0) {
-      return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&probe::OtherScaleForEveryMonitor));
+      auto* const fake = &probe::FakeScaleForEveryMonitor;
+      return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(fake));
     }
   }
   return ::GetProcAddress(module, name);
