@@ -1,7 +1,6 @@
 #include "runtime/win/form.h"
 
 #include "runtime/win/display_scale.h"
-#include "runtime/win/form_layout.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
 #include "runtime/win/program.h"
@@ -14,6 +13,10 @@ constexpr wchar_t kFormClass[] = L"RtForm";
 // Control identifiers start above IDOK and IDCANCEL, which the system's
 // dialog handling sends for Enter and Escape.
 constexpr int kFirstControlId = 100;
+// Layouts in a row when Windows keeps announcing other scales while the
+// window is laid out (moving it between screens each time); the last one
+// stands, complete at its one scale.
+constexpr int kMostLayoutsInARow = 4;
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
@@ -43,7 +46,7 @@ void Form::Load() {
   try {
     CreateFrame();
     CreateControls(description_.controls, hwnd_);
-    ApplyScale(dpi_, nullptr);
+    PlaceOnScreen();
   } catch (...) {
     Unload();
     throw;
@@ -76,17 +79,55 @@ void Form::CreateFrame() {
   const HWND owner = description_.showInTaskbar ? nullptr : HiddenOwnerWindow();
   const std::wstring caption(description_.caption);
   backBrush_.reset(Check(::CreateSolidBrush(description_.backColor), "CreateSolidBrush"));
-  // Created hidden at the system's default place; ApplyScale gives it its
-  // size (and, for a centred window, its place) at the scale it came up at.
+  // Created hidden at the system's default place; PlaceOnScreen gives it its
+  // size (and, for a centred window, its place).
   Check(::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style,
                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr,
                           ::GetModuleHandleW(nullptr), this),
         "CreateWindowExW");
-  dpi_ = WindowDpi(hwnd_);
 }
 
-void Form::ApplyScale(int dpi, const RECT* suggested) {
-  dpi_ = dpi;
+void Form::PlaceOnScreen() {
+  RECT created;
+  ::GetWindowRect(hwnd_, &created);
+  const ScreenPoint defaultTopLeft{created.left, created.top};
+  const bool centred = description_.startPosition == StartPosition::CenterScreen;
+  FramePlace place;
+  place.centre = centred;
+  place.topLeft = {created.left, created.top};
+  const std::vector<Screen> screens = Screens();
+  if (const auto target = TargetScreen(screens, centred, defaultTopLeft)) {
+    place.screen = screens[*target].area;
+    LayOut(screens[*target].dpi, place);
+    return;
+  }
+  // No screen listed: the scale Windows gives the window where it is, and
+  // the primary screen's size.
+  place.screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  LayOut(WindowDpi(hwnd_), place);
+}
+
+void Form::LayOut(int dpi, FramePlace place) {
+  std::optional<int> next = dpi;
+  for (int layouts = 0; next && layouts < kMostLayoutsInARow; ++layouts) {
+    scale_.Begin(*next);
+    try {
+      ApplyScale(*next, place);
+    } catch (...) {
+      scale_.End();
+      throw;
+    }
+    next = scale_.End();
+    // A centred window being placed stays centred on its screen; any other
+    // goes where Windows suggested with the scale it announced.
+    if (next && !place.centre) place.topLeft = announcedTopLeft_;
+  }
+  // An announcement of the scale just laid out may have come with new frame
+  // metrics after the frame was checked: the last word is the client area's.
+  if (!::IsIconic(hwnd_)) SettleFrame(hwnd_, description_, scale_.current(), place);
+}
+
+void Form::ApplyScale(int dpi, const FramePlace& place) {
   background_ = LoadPicture(description_.background, dpi);
   for (LiveControl& control : controls_) {
     control.picture = LoadPicture(control.description->picture, dpi);
@@ -97,15 +138,12 @@ void Form::ApplyScale(int dpi, const RECT* suggested) {
       UpdatePictureBox(control.hwnd, control.picture.bitmap.get());
     }
   }
-  if (suggested) {
-    ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+  if (::IsIconic(hwnd_)) {
+    PlaceRestoredFrame(hwnd_, description_, dpi);
+    frameUnchecked_ = true;
+  } else {
+    PlaceFrame(hwnd_, description_, dpi, place);
   }
-  RECT frame;
-  ::GetWindowRect(hwnd_, &frame);
-  const bool centre = !suggested && description_.startPosition == StartPosition::CenterScreen;
-  PlaceFrame(hwnd_, description_, dpi, {frame.left, frame.top}, centre);
 
   // A dialog frame shows no icon; the other frames show the window's icon
   // at the sizes this scale asks for.
@@ -122,11 +160,24 @@ void Form::ApplyScale(int dpi, const RECT* suggested) {
 }
 
 void Form::OnDpiChanged(int dpi, const RECT& suggested) {
-  try {
-    ApplyScale(dpi, &suggested);
-  } catch (...) {
-    ReportCurrentExceptionAndEnd();
+  announcedTopLeft_ = {suggested.left, suggested.top};
+  FramePlace place;
+  place.topLeft = announcedTopLeft_;
+  if (scale_.Announce(dpi)) {
+    LayOut(dpi, place);
+    return;
   }
+  // Announced while a layout is under way (from inside its SetWindowPos),
+  // the scale waits for that layout to end. The scale the window is laid
+  // out at already keeps the layout where it is; only the frame's metrics
+  // may have changed with it.
+  if (!scale_.layingOut() && !::IsIconic(hwnd_)) CorrectFrame(hwnd_, description_, dpi);
+}
+
+void Form::OnRestored() {
+  if (!frameUnchecked_) return;
+  frameUnchecked_ = false;
+  CorrectFrame(hwnd_, description_, dpi());
 }
 
 void Form::CreateControls(std::span<const ControlDescription> controls, HWND parent) {
@@ -204,13 +255,14 @@ void Form::OnCommand(int id, int code) {
 
 void Form::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (LiveControl* control = ControlById(static_cast<int>(item.CtlID))) {
-    DrawPictureButton(item, control->picture.bitmap.get(), dpi_);
+    DrawPictureButton(item, control->picture.bitmap.get(), dpi());
   }
 }
 
 void Form::OnNcDestroy() {
   hwnd_ = nullptr;
   lastFocus_ = nullptr;
+  frameUnchecked_ = false;
   controls_.clear();  // releases hosted components with their window
   background_ = Picture{};
   bigIcon_.reset();
@@ -220,19 +272,24 @@ void Form::OnNcDestroy() {
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    form->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  try {
+    if (message == WM_NCCREATE) {
+      auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      form->hwnd_ = hwnd;
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      form->OnNcDestroy();
+      return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return form->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    ReportCallbackException();
+    return 0;
   }
-  auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    form->OnNcDestroy();
-    return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return form->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -261,6 +318,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // rectangle Windows suggests for it there.
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SIZE:
+      if (wParam == SIZE_RESTORED) OnRestored();
+      return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
       // The close box unloads the window; the program ends with its last one.
       ::DestroyWindow(hwnd_);

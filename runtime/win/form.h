@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "runtime/core/description.h"
+#include "runtime/core/layout_scale.h"
+#include "runtime/win/form_layout.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/picture.h"
 
@@ -30,9 +32,10 @@ class Form {
 
   const WindowDescription& description() const { return description_; }
   HWND hwnd() const { return hwnd_; }
-  // The scale the window is laid out and drawn at, in dots per inch; it
-  // changes only when the window moves to a screen of another scale.
-  int dpi() const { return dpi_; }
+  // The scale the window is laid out and drawn at, in dots per inch: that of
+  // the screen it was placed on; it changes only when Windows announces
+  // another (WM_DPICHANGED).
+  int dpi() const { return scale_.current(); }
   bool IsLoaded() const { return hwnd_ != nullptr; }
 
   // Builds the window, hidden, with its controls and components, then runs
@@ -73,21 +76,34 @@ class Form {
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnActivate(bool active);
   void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnRestored();
   void OnNcDestroy();
 
+  // Creates the frame, hidden, where the window manager puts a new window.
   void CreateFrame();
-  // Lays out the frame and every control at `dpi` and takes the pictures
-  // and icons drawn for it. With `suggested` (the rectangle Windows offers
-  // on a change of screen) the frame starts from there; otherwise it keeps
-  // its place, or is centred on the screen when described so.
-  void ApplyScale(int dpi, const RECT* suggested);
+  // Chooses the screen the window goes on (the primary one for a centred
+  // window, else the one the window manager put it on) and lays the window
+  // out at that screen's scale, before it is ever shown.
+  void PlaceOnScreen();
+  // Lays the window out at `dpi`, its frame at `place`; then again at each
+  // scale Windows announced meanwhile (rt::LayoutScale), so that it ends in
+  // one layout at the scale announced last.
+  void LayOut(int dpi, FramePlace place);
+  // One layout: the frame and every control at `dpi`, with the pictures and
+  // icons drawn for it. A minimized window gets its restore rectangle.
+  void ApplyScale(int dpi, const FramePlace& place);
   void CreateControls(std::span<const ControlDescription> controls, HWND parent);
   LiveControl* ControlById(int id);
   std::vector<HWND> FocusOrder() const;
 
   const WindowDescription& description_;
   HWND hwnd_ = nullptr;
-  int dpi_ = kLayoutDpi;
+  LayoutScale scale_;
+  // Where a change of scale announced during a layout puts the frame when
+  // the window is laid out at it: the rectangle Windows suggested with it.
+  POINT announcedTopLeft_{};
+  // Laid out while minimized: the client area is checked once restored.
+  bool frameUnchecked_ = false;
   Picture background_;
   UniqueBrush backBrush_;
   UniqueIcon bigIcon_;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "runtime/core/description.h"
+#include "runtime/core/screens.h"
 
 namespace rt {
 
@@ -20,12 +21,34 @@ FrameStyles StylesOf(const WindowDescription& description);
 // The control's rectangle at `dpi`, relative to its parent's client area.
 RECT ControlRect(const ControlDescription& control, int dpi);
 
-// Gives `window` the frame around the described client size at `dpi`. Its
-// top-left corner goes to `topLeft`; a window that starts centred is centred
-// on the screen instead when `centre` is set. The frame's metrics are the
-// window manager's: the client area is checked afterwards and the frame
-// corrected until it has exactly the described size.
-void PlaceFrame(HWND window, const WindowDescription& description, int dpi, POINT topLeft,
-                bool centre);
+// Where a layout puts the frame: centred on a screen, or with its top-left
+// corner at a point.
+struct FramePlace {
+  bool centre = false;
+  ScreenArea screen;  // when centred
+  POINT topLeft{};    // otherwise
+};
+
+// Gives `window` the frame around the described client size at `dpi`, put
+// at `place`. The frame's metrics are the window manager's: the client area
+// is checked afterwards and the frame corrected until it has exactly the
+// described size (SettleFrame).
+void PlaceFrame(HWND window, const WindowDescription& description, int dpi,
+                const FramePlace& place);
+
+// Corrects the frame of `window` where it is (CorrectFrame); a centred one
+// is then centred again on its screen as corrected.
+void SettleFrame(HWND window, const WindowDescription& description, int dpi,
+                 const FramePlace& place);
+
+// For a minimized window, which SetWindowPos would not change where it is
+// restored: its restore rectangle takes the frame around the described
+// client size at `dpi`, keeping its top-left corner. Its client area can be
+// checked only once it is restored (CorrectFrame).
+void PlaceRestoredFrame(HWND window, const WindowDescription& description, int dpi);
+
+// Checks the client area of `window` against the described size at `dpi`
+// and corrects the frame, where it is, until they match.
+void CorrectFrame(HWND window, const WindowDescription& description, int dpi);
 
 }  // namespace rt

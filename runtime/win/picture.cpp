@@ -8,6 +8,7 @@
 
 #include "runtime/core/art_scale.h"
 #include "runtime/win/art_decoder.h"
+#include "runtime/win/drawing_resources.h"
 #include "runtime/win/win_error.h"
 
 namespace rt {
@@ -100,7 +101,7 @@ UniqueIcon LoadIconResource(ResourceId id, int size) {
 void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
   BITMAP info{};
   if (!bitmap || !::GetObjectW(bitmap, sizeof info, &info)) return;
-  UniqueMemoryDc source(::CreateCompatibleDC(dc));
+  UniqueMemoryDc source(CreateDrawingDc(dc));
   if (!source) return;
   SelectScope select(source.get(), bitmap);
   ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);

@@ -6,6 +6,7 @@
 #include "runtime/win/form.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/picture.h"
+#include "runtime/win/program.h"
 #include "runtime/win/scaled_edge.h"
 #include "runtime/win/win_error.h"
 
@@ -30,7 +31,7 @@ void PaintEdge(HWND box) {
   ::ReleaseDC(box, dc);
 }
 
-LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCALCSIZE: {
       // The client area is the window less the edge on every side.
@@ -64,6 +65,15 @@ LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       break;
   }
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleBoxMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    ReportCallbackException();
+    return 0;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "runtime/win/form.h"
 #include "runtime/win/handles.h"
 #include "runtime/win/picture.h"
+#include "runtime/win/program.h"
 #include "runtime/win/scaled_edge.h"
 #include "runtime/win/win_error.h"
 
@@ -26,7 +27,7 @@ void NotifyClicked(HWND button) {
 
 bool IsRepeat(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
 
-LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleButtonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   // An owner-drawn button turns the second press of a double-click into a
   // double-click notification, without the pressed look and without a click.
   // Here every press is a press: the action runs once for each release.
@@ -57,6 +58,15 @@ LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
   }
   return ::CallWindowProcW(g_buttonProc, hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PictureButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleButtonMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    ReportCallbackException();
+    return 0;
+  }
 }
 
 }  // namespace

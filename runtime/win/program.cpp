@@ -109,6 +109,14 @@ void ReportCurrentExceptionAndEnd() {
   }
 }
 
+void ReportCallbackException() noexcept {
+  if (State().ending) {
+    ::OutputDebugStringA("an error while the program was ending was dropped");
+    return;
+  }
+  ReportCurrentExceptionAndEnd();
+}
+
 std::wstring ApplicationFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

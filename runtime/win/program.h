@@ -36,6 +36,14 @@ int RunProgram(const ProjectDescriptor& project, Form& startup);
 // anything else as InvalidProcedureCall. Call only from a catch block.
 [[noreturn]] void ReportCurrentExceptionAndEnd();
 
+// For every window procedure and callback of the runtime, in a catch block
+// around all it does, so that nothing is thrown through the system's frames:
+// the exception being handled becomes the run-time error report, which ends
+// the program once dismissed (ReportCurrentExceptionAndEnd). One raised
+// while that report is up, or while the program ends, is dropped, so that
+// one report shows: then, and only then, this returns.
+void ReportCallbackException() noexcept;
+
 // Folder of the running executable (trailing separator only at a drive root).
 std::wstring ApplicationFolder();
 

@@ -1,7 +1,7 @@
 #include "runtime/win/scaled_edge.h"
 
+#include "runtime/win/drawing_resources.h"
 #include "runtime/win/handles.h"
-#include "runtime/win/win_error.h"
 
 namespace rt {
 namespace {
@@ -11,11 +11,15 @@ namespace {
 constexpr int kRing = 2;
 constexpr int kSample = 3 * kRing;
 
+// Draws the sample `drawSample` makes, enlarged to `rect` with rings
+// `thickness` wide. False, having drawn nothing, when the device context or
+// bitmap for the sample is refused.
 template <class DrawSample>
-void Enlarge(HDC dc, const RECT& rect, int thickness, bool fillInside, DrawSample drawSample) {
-  UniqueMemoryDc sample(Check(::CreateCompatibleDC(dc), "CreateCompatibleDC"));
-  UniqueBitmap pixels(Check(::CreateCompatibleBitmap(dc, kSample, kSample),
-                            "CreateCompatibleBitmap"));
+bool Enlarge(HDC dc, const RECT& rect, int thickness, bool fillInside, DrawSample drawSample) {
+  UniqueMemoryDc sample(CreateDrawingDc(dc));
+  if (!sample) return false;
+  UniqueBitmap pixels(CreateDrawingBitmap(dc, kSample, kSample));
+  if (!pixels) return false;
   SelectScope select(sample.get(), pixels.get());
   RECT square{0, 0, kSample, kSample};
   drawSample(sample.get(), &square);
@@ -40,21 +44,40 @@ void Enlarge(HDC dc, const RECT& rect, int thickness, bool fillInside, DrawSampl
     }
   }
   ::SetStretchBltMode(dc, previousMode);
+  return true;
 }
 
 }  // namespace
 
 void DrawScaledEdge(HDC dc, const RECT& rect, int thickness, UINT edge) {
-  Enlarge(dc, rect, thickness, false, [edge](HDC sample, RECT* square) {
+  const bool enlarged = Enlarge(dc, rect, thickness, false, [edge](HDC sample, RECT* square) {
     ::FillRect(sample, square, ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawEdge(sample, square, edge, BF_RECT);
   });
+  if (enlarged) return;
+  // Drawn less: the band in the button colour and the system's own edge
+  // along its outside, which need no memory of their own.
+  const HBRUSH face = ::GetSysColorBrush(COLOR_BTNFACE);
+  const RECT bands[4] = {
+      {rect.left, rect.top, rect.right, rect.top + thickness},
+      {rect.left, rect.bottom - thickness, rect.right, rect.bottom},
+      {rect.left, rect.top, rect.left + thickness, rect.bottom},
+      {rect.right - thickness, rect.top, rect.right, rect.bottom},
+  };
+  for (const RECT& band : bands) ::FillRect(dc, &band, face);
+  RECT outside = rect;
+  ::DrawEdge(dc, &outside, edge, BF_RECT);
 }
 
 void DrawScaledButtonFrame(HDC dc, const RECT& rect, int thickness, UINT pushButtonState) {
-  Enlarge(dc, rect, thickness, true, [pushButtonState](HDC sample, RECT* square) {
-    ::DrawFrameControl(sample, square, DFC_BUTTON, DFCS_BUTTONPUSH | pushButtonState);
-  });
+  const bool enlarged =
+      Enlarge(dc, rect, thickness, true, [pushButtonState](HDC sample, RECT* square) {
+        ::DrawFrameControl(sample, square, DFC_BUTTON, DFCS_BUTTONPUSH | pushButtonState);
+      });
+  if (enlarged) return;
+  // Drawn less: the system's own frame, two pixels wide, filled inside.
+  RECT frame = rect;
+  ::DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | pushButtonState);
 }
 
 }  // namespace rt

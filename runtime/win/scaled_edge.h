@@ -3,6 +3,12 @@
 // on a small square and each of its two rings is enlarged to half the
 // thickness, corners included, so that the look stays the platform's. At
 // two pixels the result is the system's own drawing.
+//
+// The enlarging borrows a memory device context and bitmap for each edge
+// (rt::CreateDrawingDc, rt::CreateDrawingBitmap). Where the system refuses
+// them (the process at its GDI handle quota, the session's pool used up),
+// these draw less and never fail: the system's own two-pixel edge or frame,
+// which needs no memory of its own; the next paint draws in full again.
 #pragma once
 
 #include <windows.h>

@@ -7,7 +7,7 @@ namespace {
 // Windows does not have it.
 template <class Function>
 void Bind(HMODULE module, const char* name, Function& function) {
-  const FARPROC address = module ? ::GetProcAddress(module, name) : nullptr;
+  const FARPROC address = module ? FindSystemFunction(module, name) : nullptr;
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
@@ -23,11 +23,14 @@ SystemFunctions BindSystemFunctions() {
   Bind(user32, "AdjustWindowRectExForDpi", functions.adjustWindowRectExForDpi);
   Bind(user32, "GetSystemMetricsForDpi", functions.getSystemMetricsForDpi);
   // shcore.dll exists from Windows 8.1 on (elsewhere the load fails and the
-  // entry stays null); it stays loaded for the process.
-  if (!functions.setProcessDpiAwarenessContext && functions.setDefaultDllDirectories) {
+  // entries stay null); it stays loaded for the process. Where
+  // SetDefaultDllDirectories is missing, so is shcore, and the loader would
+  // not take the flag that keeps the search to the system folder.
+  if (functions.setDefaultDllDirectories) {
     const HMODULE shcore =
         ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     Bind(shcore, "SetProcessDpiAwareness", functions.setProcessDpiAwareness);
+    Bind(shcore, "GetDpiForMonitor", functions.getDpiForMonitor);
   }
 #ifdef RT_TEST_WITHOUT_DEFAULT_DLL_DIRECTORIES
   // Test builds only: behave as on Windows 7 without KB2533623.

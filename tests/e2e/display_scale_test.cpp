@@ -6,7 +6,13 @@
 // drawing reduced to size), lettering stays as sharp as the
 // art, the button frame, pressed shift, focus marker and box edge grow with
 // the scale, and a WM_DPICHANGED (sent by hand: Wine never sends it)
-// relayouts and redraws the window at the new scale.
+// relayouts and redraws the window at the new scale, also when it arrives
+// while the window is minimized. Then the runtime probe on screens of other
+// scales than Wine's one (a fake table of screens, Wine has one scale for
+// all): each window laid out for the scale of the screen it goes on before
+// it shows, in one consistent layout even when a WM_DPICHANGED arrives
+// while it is being placed, and on Windows 8.1 (no per-window scale) at the
+// scale of its screen.
 #include <windows.h>
 
 #include <cstdint>
@@ -21,24 +27,12 @@
 #include "tests/e2e/fixture_paths.h"
 #include "tests/e2e/player_fixture.h"
 #include "tests/e2e/program_under_test.h"
+#include "tests/e2e/runtime_probe/probe_modes.h"
+#include "tests/e2e/scale_helpers.h"
 #include "tests/e2e/window_probe.h"
 
 namespace e2e {
 namespace {
-
-// The conversion as the programs promise it: twips x dpi / 1440 to the
-// nearest pixel, halves up (every value here is positive).
-int Scaled(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
-
-struct Twips {
-  int left, top, width, height;
-};
-
-RECT ScaledRect(const Twips& t, int dpi) {
-  const int left = Scaled(t.left, dpi);
-  const int top = Scaled(t.top, dpi);
-  return {left, top, left + Scaled(t.width, dpi), top + Scaled(t.height, dpi)};
-}
 
 // The descriptions, as stored: client sizes and control rectangles.
 constexpr Twips kLauncherClient = {0, 0, 5415, 6735};
@@ -74,133 +68,12 @@ const PlayerButton kPlayerButtons[] = {
     {L"退出", L"command8", {3840, 720, 975, 300}},
 };
 
-// The scale this test program runs at: it is per-monitor aware, so the
-// screen's device context reports the scale LogPixels set. The harness
-// names the scale it set in E2E_DPI; without it, any scale is taken.
-int TestDpi() {
-  const HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
+// The harness names the scale it set in E2E_DPI; without it, any scale is
+// taken.
 int ExpectedDpi() {
   wchar_t value[16] = {};
   if (!::GetEnvironmentVariableW(L"E2E_DPI", value, 16)) return TestDpi();
   return std::stoi(value);
-}
-
-// The scale a WM_DPICHANGED moves the windows to: from 96 dpi up to 144,
-// from any other scale back to 96, so that the windows stay on the desktop.
-int OtherDpi(int dpi) { return dpi == 96 ? 144 : 96; }
-
-RECT WindowRectIn(HWND child, HWND parent) {
-  RECT r = WindowRectOnScreen(child);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-std::string Describe(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-
-void ExpectRect(const RECT& actual, const RECT& expected, const std::string& what) {
-  EXPECT_TRUE(EqualRect(&actual, &expected))
-      << what << ": " << Describe(actual) << ", expected " << Describe(expected);
-}
-
-// The client area of a window as the screen shows it, read in one go.
-class ClientSnapshot {
- public:
-  explicit ClientSnapshot(HWND window) {
-    const RECT r = ClientRectOnScreen(window);
-    width_ = Width(r);
-    height_ = Height(r);
-    pixels_.resize(static_cast<std::size_t>(width_) * height_);
-    const HDC screen = ::GetDC(nullptr);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width_, height_, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const auto* source = static_cast<const std::uint32_t*>(bits);
-    pixels_.assign(source, source + pixels_.size());
-    ::SelectObject(memory, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-  }
-
-  // Pixel at (x, y) of the client area; CLR_INVALID outside it.
-  COLORREF Pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-
- private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint32_t> pixels_;
-};
-
-// A child's client area within a snapshot of its window's.
-class ChildPixels {
- public:
-  ChildPixels(const ClientSnapshot& shot, HWND child, HWND window)
-      : shot_(shot), origin_(ClientRectIn(child, window)) {}
-  COLORREF Pixel(int x, int y) const { return shot_.Pixel(origin_.left + x, origin_.top + y); }
-
- private:
-  const ClientSnapshot& shot_;
-  RECT origin_;
-};
-
-// Sends WM_DPICHANGED to another process's window as Windows would, with the
-// suggested rectangle at the same address in both processes (Wine may or may
-// not copy it across), and waits for the window to handle it.
-void SendDpiChanged(HWND window, DWORD pid, int dpi, const RECT& suggested) {
-  const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-  ASSERT_NE(process, nullptr);
-  // An address free in both: taken here first, then asked for there.
-  void* shared = nullptr;
-  for (std::uintptr_t address = 0x30000000; address < 0x70000000 && !shared;
-       address += 0x01000000) {
-    void* local = ::VirtualAlloc(reinterpret_cast<void*>(address), sizeof suggested,
-                                 MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    if (!local) continue;
-    if (::VirtualAllocEx(process, local, sizeof suggested, MEM_RESERVE | MEM_COMMIT,
-                         PAGE_READWRITE) == local) {
-      shared = local;
-    } else {
-      ::VirtualFree(local, 0, MEM_RELEASE);
-    }
-  }
-  ASSERT_NE(shared, nullptr) << "no address free in both processes";
-  void* const local = shared;
-  void* const remote = shared;
-  *static_cast<RECT*>(local) = suggested;
-  ASSERT_TRUE(::WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr));
-  DWORD_PTR ignored = 0;
-  EXPECT_TRUE(::SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                    reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
-                                    &ignored));
-  ::CloseHandle(process);
-  ::Sleep(400);  // let the repaint reach the screen
-}
-
-RECT SuggestedRect(HWND window, int from, int to) {
-  const RECT r = WindowRectOnScreen(window);
-  return {8, 8, 8 + Width(r) * to / from, 8 + Height(r) * to / from};
 }
 
 class DisplayScaleTest : public PlayerFixture {
@@ -480,6 +353,138 @@ TEST_F(DisplayScaleTest, MovingToAnotherScaleRelayoutsAndRedraws) {
   EXPECT_EQ(WindowRectOnScreen(player).left, suggested.left);
   EXPECT_EQ(WindowRectOnScreen(player).top, suggested.top);
   ExpectPlayerAt(player, other);
+}
+
+// A WM_DPICHANGED while the window is minimized: it is restored at the new
+// scale, frame and all, not at the old frame around the new layout.
+TEST_F(DisplayScaleTest, MinimizedWindowIsRestoredAtTheNewScale) {
+  const int other = OtherDpi(dpi_);
+  const HWND player = Start();
+  ASSERT_NE(player, nullptr);
+  ::PostMessageW(player, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(player) != FALSE; }, 5000)) << "not minimized";
+  ASSERT_NO_FATAL_FAILURE(
+      SendDpiChanged(player, velk_->pid(), other, SuggestedRect(player, dpi_, other)));
+  ASSERT_TRUE(::IsIconic(player)) << "the scale change restored the window";
+  ::PostMessageW(player, WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsIconic(player); }, 5000)) << "not restored";
+  ::Sleep(400);
+  ExpectPlayerAt(player, other);
+}
+
+// The runtime probe's drawn form (tests/e2e/runtime_probe/probe_form.cpp).
+constexpr Twips kProbeClient = {0, 0, 3000, 1200};
+constexpr Twips kProbeButton = {240, 120, 975, 300};
+constexpr Twips kProbeBox = {1440, 120, 1215, 855};
+
+int IntegerProperty(HWND window, const wchar_t* name) {
+  return static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(window, name)));
+}
+
+// GetSystemMetricsForDpi, as Wine (and Windows 10 from 1607) answers it.
+int SystemMetricForDpi(int index, int dpi) {
+  using Function = int(WINAPI*)(int, UINT);
+  const auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  return function ? function(index, static_cast<UINT>(dpi)) : 0;
+}
+
+// The probe's form laid out in one piece at `dpi`: its client area, its
+// button, its box with the box's edge, the scale the runtime says it chose,
+// and icons of the sizes `bigIcon` and `smallIcon`.
+void ExpectProbeLaidOutAt(HWND form, int dpi, int bigIcon, int smallIcon) {
+  SCOPED_TRACE("probe at " + std::to_string(dpi) + " dpi");
+  EXPECT_EQ(IntegerProperty(form, probe::kLayoutDpiProperty), dpi) << "the scale it chose";
+  const RECT client = ClientRectOnScreen(form);
+  EXPECT_EQ(Width(client), Scaled(kProbeClient.width, dpi)) << "client width";
+  EXPECT_EQ(Height(client), Scaled(kProbeClient.height, dpi)) << "client height";
+  const HWND button = ChildByText(form, probe::kButtonText);
+  const HWND box = ChildByText(form, probe::kBoxText);
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(box, nullptr);
+  ExpectRect(WindowRectIn(button, form), ScaledRect(kProbeButton, dpi), "button");
+  const RECT outer = ScaledRect(kProbeBox, dpi);
+  ExpectRect(WindowRectIn(box, form), outer, "picture box");
+  RECT inner = outer;
+  const int edge = Scaled(30, dpi);
+  ::InflateRect(&inner, -edge, -edge);
+  ExpectRect(ClientRectIn(box, form), inner, "picture box inside its edge");
+  EXPECT_EQ(IntegerProperty(form, probe::kBigIconProperty), bigIcon) << "big icon";
+  EXPECT_EQ(IntegerProperty(form, probe::kSmallIconProperty), smallIcon) << "small icon";
+}
+
+void ExpectCentredOnTheFakePrimaryScreen(HWND form) {
+  const RECT frame = WindowRectOnScreen(form);
+  const probe::FakeArea& screen = probe::kPrimaryScreen;
+  EXPECT_EQ(frame.left, screen.left + (screen.right - screen.left - Width(frame)) / 2)
+      << "frame " << Describe(frame);
+  EXPECT_EQ(frame.top, screen.top + (screen.bottom - screen.top - Height(frame)) / 2)
+      << "frame " << Describe(frame);
+}
+
+class DisplayScaleScreens : public testing::Test {
+ protected:
+  HWND StartProbe(const std::wstring& mode) {
+    probe_ = StartRuntimeProbe(mode);
+    const HWND form = probe_->WaitForWindow(kFormClass);
+    ::Sleep(300);
+    return form;
+  }
+
+  const int dpi_ = TestDpi();
+  std::unique_ptr<ProgramUnderTest> probe_;
+};
+
+// Centred on the primary screen, whose scale is not the one Windows created
+// the hidden window at: laid out at the primary screen's scale, in its
+// middle, before it shows.
+TEST_F(DisplayScaleScreens, CentredWindowIsLaidOutForThePrimaryScreenBeforeItShows) {
+  const HWND form = StartProbe(L"centred-on-screens");
+  ASSERT_NE(form, nullptr);
+  const int target = probe::FakeScreenDpi(dpi_);
+  ExpectProbeLaidOutAt(form, target, SystemMetricForDpi(SM_CXICON, target),
+                       SystemMetricForDpi(SM_CXSMICON, target));
+  ExpectCentredOnTheFakePrimaryScreen(form);
+}
+
+// Placed by the window manager on a secondary screen of another scale:
+// laid out at that screen's scale, where it was put.
+TEST_F(DisplayScaleScreens, WindowPlacedByTheSystemTakesTheScaleOfItsScreen) {
+  const HWND form = StartProbe(L"placed-on-screens");
+  ASSERT_NE(form, nullptr);
+  ASSERT_LT(WindowRectOnScreen(form).left, probe::kScreenSplitX)
+      << "the window manager put the window on the primary screen: the test needs it left of "
+      << probe::kScreenSplitX;
+  const int target = probe::FakeScreenDpi(dpi_);
+  ExpectProbeLaidOutAt(form, target, SystemMetricForDpi(SM_CXICON, target),
+                       SystemMetricForDpi(SM_CXSMICON, target));
+}
+
+// Windows announces yet another scale from inside the SetWindowPos that
+// places the hidden window: the window ends in one layout at that scale,
+// frame, controls and icons alike, still centred on its screen.
+TEST_F(DisplayScaleScreens, ScaleAnnouncedWhilePlacingLeavesOneLayoutAtThatScale) {
+  const HWND form = StartProbe(L"scale-changes-while-placing");
+  ASSERT_NE(form, nullptr);
+  const int announced = probe::AnnouncedDpi(dpi_);
+  ExpectProbeLaidOutAt(form, announced, SystemMetricForDpi(SM_CXICON, announced),
+                       SystemMetricForDpi(SM_CXSMICON, announced));
+  ExpectCentredOnTheFakePrimaryScreen(form);
+}
+
+// Windows 8.1 (and 10 before 1607) has no scale per window, only per screen
+// (GetDpiForMonitor): a window on a screen whose scale is not the system's
+// takes its screen's scale, and its icons are the system's sizes converted
+// to it.
+TEST_F(DisplayScaleScreens, OnWindows81AWindowTakesItsScreensScale) {
+  const HWND form = StartProbe(L"as-on-windows-8.1");
+  ASSERT_NE(form, nullptr);
+  const int screen = probe::FakeScreenDpi(dpi_);
+  EXPECT_EQ(IntegerProperty(form, probe::kWindowDpiProperty), screen) << "rt::WindowDpi";
+  const auto converted = [&](int index) {
+    return (::GetSystemMetrics(index) * screen + dpi_ / 2) / dpi_;
+  };
+  ExpectProbeLaidOutAt(form, screen, converted(SM_CXICON), converted(SM_CXSMICON));
 }
 
 }  // namespace

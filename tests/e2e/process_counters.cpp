@@ -51,11 +51,15 @@ std::optional<std::uint32_t> CountHandles(DWORD pid) {
 
 }  // namespace
 
+std::uint64_t CpuMilliseconds(DWORD pid) {
+  return ReadCounters(nullptr, pid).cpuMilliseconds;
+}
+
 ProcessCounters ReadCounters(HANDLE process, DWORD pid) {
   ProcessCounters counters;
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
-  if (::GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+  if (process && ::GetProcessMemoryInfo(process, &memory, sizeof memory)) {
     counters.workingSetBytes = memory.WorkingSetSize;
   }
   std::vector<unsigned char> buffer(1 << 20);
@@ -72,6 +76,10 @@ ProcessCounters ReadCounters(HANDLE process, DWORD pid) {
       // lists them.
       counters.handles = CountHandles(pid).value_or(entry->HandleCount);
       counters.threads = entry->NumberOfThreads;
+      // 100-nanosecond units.
+      counters.cpuMilliseconds = static_cast<std::uint64_t>(entry->UserTime.QuadPart +
+                                                            entry->KernelTime.QuadPart) /
+                                 10000;
       break;
     }
     if (entry->NextEntryOffset == 0) break;

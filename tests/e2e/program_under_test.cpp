@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "tests/e2e/fixture_paths.h"
 #include "tests/e2e/window_probe.h"
 
 namespace e2e {
@@ -51,6 +52,13 @@ DWORD ProgramUnderTest::ExitCode() const {
   DWORD code = 0;
   ::GetExitCodeProcess(process_, &code);
   return code;
+}
+
+std::unique_ptr<ProgramUnderTest> StartRuntimeProbe(const std::wstring& mode) {
+  const std::wstring folder = L"C:\\runtime-probe";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return std::make_unique<ProgramUnderTest>(BuiltFile(L"tests\\e2e\\runtime_probe.exe"), folder,
+                                            mode);
 }
 
 }  // namespace e2e

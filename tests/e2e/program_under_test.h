@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace e2e {
@@ -30,5 +31,9 @@ class ProgramUnderTest {
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };
+
+// Starts the runtime probe (tests/e2e/runtime_probe) in `mode`, e.g.
+// L"paint-fails", from a folder of its own.
+std::unique_ptr<ProgramUnderTest> StartRuntimeProbe(const std::wstring& mode);
 
 }  // namespace e2e

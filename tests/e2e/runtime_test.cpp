@@ -1,15 +1,23 @@
 // The window runtime driven through the runtime probe, a program built on it
 // for these tests: the run-time error report at each point of a program's
-// life, and picture buttons under the raw mouse messages of a double-click.
+// life, drawing when the system refuses the drawing its device contexts and
+// bitmaps, and picture buttons under the raw mouse messages of a
+// double-click.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tests/e2e/art_picture.h"
 #include "tests/e2e/fixture_paths.h"
+#include "tests/e2e/process_counters.h"
 #include "tests/e2e/program_under_test.h"
+#include "tests/e2e/runtime_probe/probe_modes.h"
+#include "tests/e2e/scale_helpers.h"
 #include "tests/e2e/window_probe.h"
 
 namespace e2e {
@@ -17,12 +25,8 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"RtForm";
 constexpr wchar_t kMessageBoxClass[] = L"#32770";
-const std::wstring kProbeFolder = L"C:\\runtime-probe";
-
 std::unique_ptr<ProgramUnderTest> StartProbe(const std::wstring& fault) {
-  ::CreateDirectoryW(kProbeFolder.c_str(), nullptr);
-  return std::make_unique<ProgramUnderTest>(BuiltFile(L"tests\\e2e\\runtime_probe.exe"),
-                                            kProbeFolder, fault);
+  return StartRuntimeProbe(fault);
 }
 
 HWND ReportButton(HWND report) {
@@ -32,25 +36,38 @@ HWND ReportButton(HWND report) {
   return nullptr;
 }
 
+// A run-time error at start-up, in an action, or in a window procedure
+// outside any action (a change of scale whose art cannot be loaded) gives
+// one report, which stays until dismissed; then the program ends.
 TEST(RuntimeErrorReport, StaysUntilDismissedThenEndsTheProgram) {
+  enum class Trigger { None, Click, ScaleChange };
   struct Case {
     const wchar_t* fault;
-    bool clickFirst;        // the error comes from a click action
+    Trigger trigger;        // what the test does to raise the error, if anything
     const wchar_t* number;  // shown in the report, and the exit code
   };
   const Case cases[] = {
-      {L"component-fails", false, L"429"},
-      {L"load-fails", false, L"53"},
-      {L"click-fails", true, L"53"},
-      {L"click-unloads-then-fails", true, L"53"},
+      {L"component-fails", Trigger::None, L"429"},
+      {L"load-fails", Trigger::None, L"53"},
+      {L"click-fails", Trigger::Click, L"53"},
+      {L"click-unloads-then-fails", Trigger::Click, L"53"},
+      // FindResourceW finds no drawing for the new scale.
+      {L"scale-change-fails", Trigger::ScaleChange, L"5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.fault));
     const auto probe = StartProbe(c.fault);
-    if (c.clickFirst) {
+    if (c.trigger != Trigger::None) {
       const HWND form = probe->WaitForWindow(kFormClass);
       ASSERT_NE(form, nullptr);
-      PostClick(ChildByText(form, L"Click"));
+      if (c.trigger == Trigger::Click) {
+        PostClick(ChildByText(form, L"Click"));
+      } else {
+        const int other = OtherDpi(TestDpi());
+        // The report holds the message: it is not answered until dismissed.
+        ASSERT_NO_FATAL_FAILURE(SendDpiChanged(form, probe->pid(), other,
+                                               SuggestedRect(form, TestDpi(), other), false));
+      }
     }
     const HWND report = probe->WaitForWindow(kMessageBoxClass, 10000);
     ASSERT_NE(report, nullptr) << "no error report";
@@ -72,6 +89,126 @@ TEST(RuntimeErrorReport, StaysUntilDismissedThenEndsTheProgram) {
     ASSERT_TRUE(probe->WaitForExit());
     EXPECT_EQ(std::to_wstring(probe->ExitCode()), c.number);
   }
+}
+
+int IntegerProperty(HWND window, const wchar_t* name) {
+  return static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(window, name)));
+}
+
+bool Answers(HWND window) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+}
+
+void Repaint(HWND window) {
+  ::RedrawWindow(window, nullptr, nullptr,
+                 RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// The probe's drawn form: its button (65x20 pixels at 96 dpi) with a face of
+// 60x15, its picture box (81x57) with a picture of 73x54.
+constexpr Twips kProbeButton = {240, 120, 975, 300};
+constexpr int kEdgeTwips = 30;  // the button's frame and the box's edge
+
+// The system refuses the device contexts and bitmaps that the drawing of a
+// button and of a picture box asks for, as when the process has reached its
+// GDI handle quota: the window draws less, never ends, never spins and shows
+// no report (no action failed); once they are granted again it draws whole,
+// and a click still runs its action. The drawing differs with the scale,
+// so the case is named for the harness to run it at every scale it tests.
+TEST(DisplayScaleDrawing, RefusedDeviceContextsAndBitmapsDrawLessAndNeverEndTheProgram) {
+  const int dpi = TestDpi();
+  const auto probe = StartProbe(L"paint-fails");
+  const HWND form = probe->WaitForWindow(kFormClass);
+  ASSERT_NE(form, nullptr) << "the window never showed";
+  const HWND button = ChildByText(form, probe::kButtonText);
+  const HWND box = ChildByText(form, probe::kBoxText);
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(box, nullptr);
+
+  // Repainted until every refusal has been made: bitmaps are asked for by
+  // the enlarged button frame and box edge only, so their refusals show
+  // that the failure reached both drawings at the scale this test runs at.
+  const auto refusals = [&] {
+    std::string counts;
+    for (const HWND control : {button, box}) {
+      counts += " " + std::to_string(IntegerProperty(control, probe::kRefusedDcsProperty)) + "/" +
+                std::to_string(IntegerProperty(control, probe::kRefusedBitmapsProperty));
+    }
+    return counts;
+  };
+  const auto allRefused = [&] {
+    for (const HWND control : {button, box}) {
+      for (const wchar_t* counter : {probe::kRefusedDcsProperty, probe::kRefusedBitmapsProperty}) {
+        if (IntegerProperty(control, counter) < probe::kRefusalsPerKind) return false;
+      }
+    }
+    return true;
+  };
+  WaitUntil(
+      [&] {
+        if (allRefused() || !probe->IsRunning()) return true;
+        Repaint(form);
+        ::Sleep(150);
+        return false;
+      },
+      10000);
+  ASSERT_TRUE(probe->IsRunning()) << "the program ended (exit code " << probe->ExitCode()
+                                  << ") after refusals (device contexts/bitmaps of button, box):"
+                                  << refusals();
+  EXPECT_TRUE(allRefused()) << "refusals (device contexts/bitmaps of button, box):" << refusals();
+
+  EXPECT_TRUE(Answers(form)) << "the window does not answer";
+  EXPECT_TRUE(TopLevelWindows(probe->pid(), kMessageBoxClass).empty()) << "a report appeared";
+  const std::uint64_t before = CpuMilliseconds(probe->pid());
+  EXPECT_GT(before, 0u) << "the probe's processor time cannot be read";
+  ::Sleep(2000);
+  const std::uint64_t used = CpuMilliseconds(probe->pid()) - before;
+  EXPECT_LT(used, 400u) << "the idle program used " << used << " ms of processor time in 2 s";
+
+  // Granted again: the next paint draws the face and the picture whole.
+  Repaint(form);
+  ::Sleep(500);
+  const ClientSnapshot shot(form);
+  {
+    SCOPED_TRACE("button face");
+    const ChildPixels pixels(shot, button, form);
+    const ArtPicture face = ArtForDpi(L"mp3play", L"command1", dpi);
+    const RECT r = ScaledRect(kProbeButton, dpi);
+    const int frame = Scaled(kEdgeTwips, dpi);
+    const int left = frame + (Width(r) - 2 * frame - face.width()) / 2;
+    const int top = frame + (Height(r) - 2 * frame - face.height()) / 2;
+    // The button has the focus: its marker runs one scaled pixel inside the
+    // frame, over the face's edge; the face inside it must be whole.
+    const int marker = 2 * Scaled(15, dpi);
+    for (int fy = 0; fy < face.height(); ++fy) {
+      for (int fx = 0; fx < face.width(); ++fx) {
+        const int x = left + fx;
+        const int y = top + fy;
+        if (x < frame + marker || y < frame + marker || x >= Width(r) - frame - marker ||
+            y >= Height(r) - frame - marker) {
+          continue;
+        }
+        ASSERT_EQ(pixels.Pixel(x, y), face.Pixel(fx, fy)) << "face pixel " << fx << "," << fy;
+      }
+    }
+  }
+  {
+    SCOPED_TRACE("picture box");
+    const ChildPixels pixels(shot, box, form);
+    const ArtPicture picture = ArtForDpi(L"frmabout", L"logo", dpi);
+    const RECT inner = ClientRectOnScreen(box);
+    for (int y = 0; y < std::min(Height(inner), picture.height()); ++y) {
+      for (int x = 0; x < std::min(Width(inner), picture.width()); ++x) {
+        ASSERT_EQ(pixels.Pixel(x, y), picture.Pixel(x, y)) << "picture pixel " << x << "," << y;
+      }
+    }
+  }
+
+  PostClick(button);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(form) == L"clicks: 1"; }, 3000))
+      << "caption reads " << ToUtf8(TextOf(form));
+  EXPECT_TRUE(TopLevelWindows(probe->pid(), kMessageBoxClass).empty()) << "a report appeared";
 }
 
 // A double-click reaches a button as down, up, double-click, up. Each press
