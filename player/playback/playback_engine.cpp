@@ -12,8 +12,9 @@ namespace {
 
 // Longest wait before the playback thread looks for requests on its own:
 // requests and the device wake it sooner, so this only matters should a
-// wake-up be lost.
-constexpr DWORD kPollMilliseconds = 1000;
+// wake-up be lost. Longer than a device buffer plays, so that while a track
+// plays the device's signals alone wake the thread.
+constexpr DWORD kPollMilliseconds = 2000;
 // Pause after a failed wait, so that a wait that keeps failing never spins.
 constexpr DWORD kRetryMilliseconds = 200;
 // Most bytes read in search of one frame before the thread turns back to its
@@ -47,6 +48,7 @@ PlayResult PlaybackEngine::Call(Action action, std::wstring path) {
   {
     std::lock_guard lock(mutex_);
     requests_.push_back(&request);
+    requestWaiting_.store(true, std::memory_order_relaxed);
   }
   // Should the wake-up fail, the thread still finds the request when its
   // wait times out.
@@ -69,6 +71,7 @@ void PlaybackEngine::Run() {
     {
       std::lock_guard lock(mutex_);
       requests.swap(requests_);
+      requestWaiting_.store(false, std::memory_order_relaxed);
     }
     for (Request* request : requests) {
       const bool quit = request->action == Action::Quit;
@@ -122,6 +125,7 @@ PlayResult PlaybackEngine::OpenTrack(const std::wstring& path) {
   if (!output) return PlayResult::DeviceUnavailable;
   if (!decoder_) decoder_ = std::make_unique<mp3::Decoder>();
   pcm_.reserve(output->bufferSamples() + kMaxFrameSamples);
+  startSamples_ = static_cast<std::size_t>(std::max(track->format().sampleRate / 8, 1) * track->format().channels);
   track_ = std::move(track);
   output_ = std::move(output);
   return PlayResult::Ok;
@@ -136,6 +140,7 @@ PlayResult PlaybackEngine::StartPlaying() {
   if (!output_) return PlayResult::DeviceUnavailable;
   playing_ = true;
   streamEnded_ = false;
+  writes_ = 0;
   if (!Refill()) {
     StopPlaying();
     return PlayResult::DeviceUnavailable;
@@ -160,13 +165,14 @@ void PlaybackEngine::Close() {
 }
 
 bool PlaybackEngine::Refill() {
-  const std::size_t capacity = output_->bufferSamples();
   for (std::size_t index = output_->FreeBuffer(); index != WaveOutput::kBufferCount;
        index = output_->FreeBuffer()) {
-    DecodeUntil(capacity);
-    if (pcm_.empty() || (pcm_.size() < capacity && !streamEnded_)) break;
-    const std::size_t length = std::min(capacity, pcm_.size());
+    const std::size_t want = writes_ < WaveOutput::kBufferCount ? startSamples_ : output_->bufferSamples();
+    DecodeUntil(want);
+    if (pcm_.empty() || (pcm_.size() < want && !streamEnded_)) break;
+    const std::size_t length = std::min(want, pcm_.size());
     if (!output_->Write(index, std::span(pcm_).first(length))) return false;
+    ++writes_;
     pcm_.erase(pcm_.begin(), pcm_.begin() + static_cast<std::ptrdiff_t>(length));
   }
   if (streamEnded_ && pcm_.empty() && output_->Idle()) playing_ = false;
@@ -174,7 +180,7 @@ bool PlaybackEngine::Refill() {
 }
 
 void PlaybackEngine::DecodeUntil(std::size_t samples) {
-  while (pcm_.size() < samples && !streamEnded_) {
+  while (pcm_.size() < samples && !streamEnded_ && !requestWaiting_.load(std::memory_order_relaxed)) {
     const std::optional<mp3::Frame> frame = track_->NextFrame(kScanPerFrame);
     if (!frame) {
       streamEnded_ = track_->ended();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <future>
@@ -63,10 +64,15 @@ class PlaybackEngine {
   void Close();
   // Queues decoded sound into every free device buffer, the last one partly
   // filled; ends playback when the stream and the device are both
-  // exhausted. False when the device refuses a buffer.
+  // exhausted. The first buffers after a start hold an eighth of a second
+  // each, so that sound starts and Play returns as soon as one eighth is
+  // decoded; every later one holds a second, so that the thread wakes about
+  // once a second while a track plays. False when the device refuses a
+  // buffer.
   bool Refill();
   // Decodes the track's frames until pcm_ holds at least `samples`, the
-  // stream ends, or the file's junk calls for a look at the requests.
+  // stream ends, a request is waiting, or the file's junk calls for a look
+  // at the requests.
   void DecodeUntil(std::size_t samples);
 
   static constexpr std::size_t kMaxFrameSamples = 1152 * 2;
@@ -78,11 +84,17 @@ class PlaybackEngine {
   std::array<float, kMaxFrameSamples> frameSamples_{};
   std::unique_ptr<WaveOutput> output_;
   std::vector<std::int16_t> pcm_;  // decoded sound not yet queued
+  std::size_t startSamples_ = 0;   // an eighth of a second of the track's sound
+  std::size_t writes_ = 0;         // buffers queued since playback started
   bool playing_ = false;
   bool streamEnded_ = false;
 
   std::mutex mutex_;
   std::deque<Request*> requests_;  // guarded by mutex_
+  // Set with each request and cleared when the thread takes them, under
+  // mutex_; read without the lock between frames, so that a long refill
+  // gives way to Stop or Open at once.
+  std::atomic<bool> requestWaiting_{false};
   UniqueEvent wake_;               // set when a request is queued
   std::thread thread_;
 };

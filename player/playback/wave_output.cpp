@@ -6,7 +6,7 @@ namespace player {
 namespace {
 
 // How long a device that did not give its buffers back on reset is given to
-// play them out: more than the ring holds (half a second).
+// do so: a second.
 constexpr int kDrainWaits = 10;
 constexpr DWORD kDrainWaitMilliseconds = 100;
 
@@ -32,11 +32,11 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const SystemAudio& audio, int sampl
   }
   output->device_ = device;
 
-  output->bufferSamples_ = static_cast<std::size_t>(std::max(sampleRate / 8, 1) * channels);
+  output->bufferSamples_ = static_cast<std::size_t>(std::max(sampleRate, 1) * channels);
   for (Buffer& buffer : *output->ring_) {
-    buffer.data.resize(output->bufferSamples_);
-    buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.data());
-    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size() * sizeof(std::int16_t));
+    buffer.data = std::make_unique_for_overwrite<std::int16_t[]>(output->bufferSamples_);
+    buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.get());
+    buffer.header.dwBufferLength = static_cast<DWORD>(output->bufferSamples_ * sizeof(std::int16_t));
     if (audio.waveOutPrepareHeader(device, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) {
       return nullptr;
     }
@@ -58,7 +58,7 @@ WaveOutput::~WaveOutput() {
   }
   for (Buffer& buffer : *ring_) {
     if (!buffer.prepared) continue;
-    buffer.header.dwBufferLength = static_cast<DWORD>(buffer.data.size() * sizeof(std::int16_t));
+    buffer.header.dwBufferLength = static_cast<DWORD>(bufferSamples_ * sizeof(std::int16_t));
     audio_.waveOutUnprepareHeader(device_, &buffer.header, sizeof(buffer.header));
   }
   audio_.waveOutClose(device_);
@@ -79,8 +79,8 @@ bool WaveOutput::Idle() const {
 
 bool WaveOutput::Write(std::size_t index, std::span<const std::int16_t> pcm) {
   Buffer& buffer = (*ring_)[index];
-  const std::size_t length = std::min(pcm.size(), buffer.data.size());
-  std::copy_n(pcm.begin(), length, buffer.data.begin());
+  const std::size_t length = std::min(pcm.size(), bufferSamples_);
+  std::copy_n(pcm.begin(), length, buffer.data.get());
   buffer.header.dwBufferLength = static_cast<DWORD>(length * sizeof(std::int16_t));
   buffer.header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
   return audio_.waveOutWrite(device_, &buffer.header, sizeof(buffer.header)) == MMSYSERR_NOERROR;

@@ -1,13 +1,20 @@
 // A waveOut device playing 16-bit PCM from a fixed ring of buffers.
 // Completion is signalled through an event (CALLBACK_EVENT), so no code runs
 // on the driver's thread.
+//
+// Each buffer holds up to a second of sound. Every buffer that comes back
+// wakes the playback thread, and each wake-up costs more than the decoding
+// it then does (a thread switch, and under Wine a round trip to its server),
+// so long buffers make playing cheap: about one wake-up a second. They do
+// not delay Stop, which resets the device and gets every buffer back at
+// once, nor the start of sound, which needs one buffer only (the playback
+// engine fills the first ones short).
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <vector>
 
 #include "player/playback/system_audio.h"
 #include "player/playback/win_handles.h"
@@ -27,16 +34,16 @@ class WaveOutput {
   WaveOutput& operator=(const WaveOutput&) = delete;
   // Resets the device once (every buffer comes back), unprepares the
   // buffers, then closes it. A device that keeps buffers after its reset is
-  // given the ring's length of time to play them out; should it still hold
-  // any, the device is left open and the buffers allocated, so that it never
-  // writes into freed memory.
+  // given a second to return them; should it still hold any, the device is
+  // left open and the buffers allocated, so that it never writes into freed
+  // memory.
   ~WaveOutput();
 
   // Signalled whenever the device finishes a buffer (and on open and reset).
   HANDLE event() const { return event_.get(); }
 
-  // Capacity of each buffer in samples (all channels counted): an eighth of
-  // a second of sound, whole sample frames.
+  // Capacity of each buffer in samples (all channels counted): a second of
+  // sound, whole sample frames.
   std::size_t bufferSamples() const { return bufferSamples_; }
 
   // Index of a buffer the device does not hold, or kBufferCount when all are
@@ -56,7 +63,9 @@ class WaveOutput {
  private:
   struct Buffer {
     WAVEHDR header{};
-    std::vector<std::int16_t> data;
+    // bufferSamples_ long, left uninitialised: only what Write copies is
+    // touched, so a short track or a quick switch never pages in the rest.
+    std::unique_ptr<std::int16_t[]> data;
     bool prepared = false;
   };
 
