@@ -124,7 +124,7 @@ PlayResult PlaybackEngine::OpenTrack(const std::wstring& path) {
   auto output = WaveOutput::Open(*audio_, track->format().sampleRate, track->format().channels);
   if (!output) return PlayResult::DeviceUnavailable;
   if (!decoder_) decoder_ = std::make_unique<mp3::Decoder>();
-  pcm_.reserve(output->bufferSamples() + kMaxFrameSamples);
+  pcm_.reserve(output->bufferSamples() + mp3::kMaxFrameSamples);
   startSamples_ = static_cast<std::size_t>(std::max(track->format().sampleRate / 8, 1) * track->format().channels);
   track_ = std::move(track);
   output_ = std::move(output);

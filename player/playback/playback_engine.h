@@ -75,13 +75,11 @@ class PlaybackEngine {
   // at the requests.
   void DecodeUntil(std::size_t samples);
 
-  static constexpr std::size_t kMaxFrameSamples = 1152 * 2;
-
   const AudioLoader loadAudio_;
   const SystemAudio* audio_ = nullptr;  // loaded at the first Open; not owned
   std::unique_ptr<Track> track_;
   std::unique_ptr<mp3::Decoder> decoder_;  // made at the first Open, kept
-  std::array<float, kMaxFrameSamples> frameSamples_{};
+  std::array<float, mp3::kMaxFrameSamples> frameSamples_{};
   std::unique_ptr<WaveOutput> output_;
   std::vector<std::int16_t> pcm_;  // decoded sound not yet queued
   std::size_t startSamples_ = 0;   // an eighth of a second of the track's sound
