@@ -1,15 +1,22 @@
-// The bare waveOut program the player's playback is compared with: the
+// The bare waveOut programs the player's playback is compared with: the
 // reference window with one push button where the player's first track
 // button is. A click opens the default waveOut device (44100 Hz, 16-bit
 // stereo, like the player's decoded MP3) and plays a 441 Hz tone until the
-// window closes, with the player's buffer scheme: four buffers of an eighth
-// of a second, completion signalled through an event, refilled by a thread
-// of its own. The tone is one period copied over and over, so that the
-// figure measures the sound path and nothing else.
+// window closes. The tone is one period copied over and over, so that the
+// figure measures the sound path and nothing else. Two programs are built
+// from this file:
+//
+//   bare_tone.exe  the floor: one long buffer (a second of the tone), queued
+//                  once and looped by the device until the window closes.
+//                  After the click the program does nothing at all while the
+//                  sound plays: the least work any program can do to play.
+//   ring_tone.exe  (BENCH_TONE_RING) the player's former buffer scheme: four
+//                  buffers of an eighth of a second, completion signalled
+//                  through an event, refilled by a thread of its own. What
+//                  that scheme costs above the floor.
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -22,16 +29,21 @@ namespace {
 constexpr int kButtonId = 100;
 constexpr DWORD kRate = 44100;
 constexpr WORD kChannels = 2;
+constexpr std::size_t kPeriodFrames = 100;  // 441 Hz at 44100 Hz
+#ifdef BENCH_TONE_RING
 constexpr std::size_t kBufferCount = 4;
 constexpr std::size_t kFramesPerBuffer = kRate / 8;
-constexpr std::size_t kPeriodFrames = 100;  // 441 Hz at 44100 Hz
 constexpr DWORD kPollMilliseconds = 200;
+#else
+constexpr std::size_t kBufferCount = 1;
+constexpr std::size_t kFramesPerBuffer = kRate;  // whole periods: it loops without a seam
+#endif
 
 struct Tone {
   HWAVEOUT device = nullptr;
   HANDLE event = nullptr;
-  std::array<WAVEHDR, kBufferCount> headers{};
-  std::array<std::vector<std::int16_t>, kBufferCount> buffers;
+  WAVEHDR headers[kBufferCount]{};
+  std::vector<std::int16_t> buffers[kBufferCount];
   std::vector<std::int16_t> period;  // interleaved stereo
   std::size_t phase = 0;             // next frame of the period to copy
 };
@@ -46,6 +58,7 @@ void Fill(std::vector<std::int16_t>& buffer) {
   }
 }
 
+#ifdef BENCH_TONE_RING
 DWORD WINAPI PlayTone(void*) {
   for (;;) {
     for (std::size_t i = 0; i < kBufferCount; ++i) {
@@ -58,6 +71,22 @@ DWORD WINAPI PlayTone(void*) {
     ::WaitForSingleObject(g_tone.event, kPollMilliseconds);
   }
 }
+
+bool Play() {
+  const HANDLE thread = ::CreateThread(nullptr, 0, PlayTone, nullptr, 0, nullptr);
+  if (!thread) return false;
+  ::CloseHandle(thread);
+  return true;
+}
+#else
+bool Play() {
+  WAVEHDR& header = g_tone.headers[0];
+  Fill(g_tone.buffers[0]);
+  header.dwFlags |= WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  header.dwLoops = 0xFFFFFFFF;  // 136 years of one-second loops
+  return ::waveOutWrite(g_tone.device, &header, sizeof header) == MMSYSERR_NOERROR;
+}
+#endif
 
 bool StartTone() {
   g_tone.period.resize(kPeriodFrames * 2);
@@ -87,10 +116,7 @@ bool StartTone() {
     header.dwBufferLength = static_cast<DWORD>(g_tone.buffers[i].size() * sizeof(std::int16_t));
     if (::waveOutPrepareHeader(g_tone.device, &header, sizeof header) != MMSYSERR_NOERROR) return false;
   }
-  const HANDLE thread = ::CreateThread(nullptr, 0, PlayTone, nullptr, 0, nullptr);
-  if (!thread) return false;
-  ::CloseHandle(thread);
-  return true;
+  return Play();
 }
 
 void AddButton(HWND window) {
