@@ -78,7 +78,7 @@ if [ ${#missing_required[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "install-deps: installing ${missing_required[*]} ${missing_optional[*]}"
+echo "install-deps: installing ${missing_required[*]}${missing_required[*]:+ }${missing_optional[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: run as root to install packages" >&2
   exit 1
