@@ -3,7 +3,9 @@
 # is the PE header's time stamp; binutils' PE linker writes SOURCE_DATE_EPOCH
 # there when it is set, and the clock otherwise. Every link here sets it to
 # tools/source-date-epoch.sh's answer when configuring: SOURCE_DATE_EPOCH if
-# set then, else the time of the source's last commit, else 0.
+# set then, else the time of the source's last commit, else 0 where the
+# source has no Git repository of its own. A repository Git cannot read
+# stops the configuration with the script's reason.
 execute_process(
   COMMAND ${PROJECT_SOURCE_DIR}/tools/source-date-epoch.sh
   OUTPUT_VARIABLE SORVANE_SOURCE_DATE_EPOCH

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The parts of a reproducible disc that can regress cheaply (the whole check,
 # two builds in two folders, is tools/check-reproducible.sh):
+# - tools/source-date-epoch.sh gives the commit's time, 0 only where the
+#   source has no repository of its own, and fails with Git's reason where
+#   Git refuses the repository;
 # - the PE time stamps of the built programs equal the chosen epoch
 #   (tools/source-date-epoch.sh: SOURCE_DATE_EPOCH, else the commit's time);
 # - two runs of tools/make-disc over the same inputs, in other folders and at
 #   other times, give the same image, byte for byte, for the demo disc and a
-#   publisher's; the image's dates are the epoch, except the publisher's
-#   files, which keep their own.
+#   publisher's, whether the publisher's files were copied with their dates
+#   or afresh; the image's dates are the epoch, except the publisher's
+#   files dated before it, which keep their own.
 #
 # usage: reproducible_test.sh BUILD_DIR...   (win32 and win64 build trees)
 set -euo pipefail
@@ -18,6 +22,51 @@ trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 epoch=$("$source_dir/tools/source-date-epoch.sh")
+
+# The epoch of a source folder: "case|where the source is|its epoch, or the
+# message on stderr". Each source is a copy of tools/source-date-epoch.sh;
+# Git reads no configuration of this machine's or user's.
+commit_time=1234567890
+epoch_cases=(
+  "no repository|plain|0"
+  "copy inside another repository|inside|0"
+  "own repository|own|$commit_time"
+  "repository of another user|foreign|detected dubious ownership"
+)
+# epoch_source DIR KIND: a source folder DIR of that kind.
+epoch_source() {
+  local dir=$1 kind=$2 repository=$1
+  [ "$kind" != inside ] || { repository=$dir; dir=$dir/copy; }
+  mkdir -p "$dir/tools"
+  cp "$source_dir/tools/source-date-epoch.sh" "$dir/tools/"
+  [ "$kind" != plain ] || return 0
+  git -C "$repository" init -q
+  git -C "$repository" add -A
+  GIT_COMMITTER_DATE="@$commit_time +0000" git -C "$repository" -c user.name=test -c user.email=test@example.com \
+    commit -q -m source
+  [ "$kind" != foreign ] || chown -R 65534:65534 "$repository"
+}
+mkdir -p "$work/home"
+for row in "${epoch_cases[@]}"; do
+  IFS='|' read -r case_name kind expected <<< "$row"
+  if [ "$kind" = foreign ] && [ "$(id -u)" != 0 ]; then
+    echo "reproducible_test: SKIPPED \"$case_name\": only root can give a checkout to another user" >&2
+    continue
+  fi
+  dir="$work/epoch-$kind"
+  epoch_source "$dir" "$kind"
+  if [ -d "$dir/copy" ]; then dir=$dir/copy; fi
+  answer=$(env -u SOURCE_DATE_EPOCH HOME="$work/home" GIT_CONFIG_NOSYSTEM=1 \
+             "$dir/tools/source-date-epoch.sh" 2>"$work/stderr") || answer="failed"
+  if [[ $expected =~ ^[0-9]+$ ]]; then
+    [ "$answer" = "$expected" ] ||
+      fail "epoch, $case_name: got \"$answer\" ($(cat "$work/stderr")), not $expected"
+  else
+    [ "$answer" = failed ] || fail "epoch, $case_name: got $answer, not a failure"
+    grep -qF "$expected" "$work/stderr" ||
+      fail "epoch, $case_name: expected \"$expected\" on stderr, got: $(cat "$work/stderr")"
+  fi
+done
 
 # pe_time FILE: the time stamp in the PE file header (COFF TimeDateStamp).
 pe_time() {
@@ -40,16 +89,21 @@ for build_dir in "$@"; do
   done
 done
 
-# Inputs, each in two folders: stand-in programs copied at different times
-# (make-disc gives them the epoch), the publisher's content copied with its
-# own dates.
+# make_inputs DIR DATES: stand-in programs made now (make-disc gives them
+# the epoch), and the publisher's content copied with its own dates (DATES
+# "kept") or dated when copied, as a checkout or a plain copy dates it
+# ("fresh").
 make_inputs() {
-  local dir=$1
+  local dir=$1 dates=$2
   mkdir -p "$dir/programs/launcher" "$dir/programs/player" "$dir/programs/tools/demo-installer"
   echo "stand-in launcher" > "$dir/programs/launcher/SETUP.exe"
   echo "stand-in player" > "$dir/programs/player/Velk.exe"
   echo "stand-in demo installer" > "$dir/programs/tools/demo-installer/demo_installer.exe"
-  cp -a "$work/publisher" "$dir/publisher"
+  if [ "$dates" = kept ]; then
+    cp -a "$work/publisher" "$dir/publisher"
+  else
+    cp -R "$work/publisher" "$dir/publisher"
+  fi
 }
 pub="$work/publisher"
 mkdir -p "$pub/jt/Data" "$pub/ft" "$pub/music"
@@ -60,22 +114,28 @@ sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 1 sine 440 vol 0.5
 for track in 1 2 3 4 5; do lame --quiet -b 96 "$work/tone.wav" "$pub/music/music$track.mp3"; done
 publisher_date=981158400 # 3 February 2001
 find "$pub" -exec touch -d "@$publisher_date" {} +
-make_inputs "$work/first"
-sleep 1.1
-make_inputs "$work/second"
 
 # first_differences A B: the first offsets at which the files differ.
 first_differences() {
   { cmp -l "$1" "$2" 2>/dev/null || true; } | head -n 5 | awk '{ printf "%s%d", (NR > 1 ? ", " : ""), $1 - 1 }'
 }
 
-# Discs: "case|options after --programs (INPUTS stands for the inputs' folder)".
+# Discs: "case|the publisher's dates (kept/fresh)|options after --programs
+# (INPUTS stands for the inputs' folder)". Each run has its own copy of the
+# inputs, made at another time.
+publisher_options="--simplified-installer INPUTS/publisher/jt --traditional-installer INPUTS/publisher/ft --music INPUTS/publisher/music"
 cases=(
-  "demo disc|"
-  "publisher's disc|--simplified-installer INPUTS/publisher/jt --traditional-installer INPUTS/publisher/ft --music INPUTS/publisher/music"
+  "demo disc|kept|"
+  "publisher's disc|kept|$publisher_options"
+  "publisher's disc copied afresh|fresh|$publisher_options"
 )
 for row in "${cases[@]}"; do
-  IFS='|' read -r case_name options <<< "$row"
+  IFS='|' read -r case_name dates options <<< "$row"
+  for run in first second; do
+    rm -rf "$work/$run"
+    make_inputs "$work/$run" "$dates"
+    sleep 1.1
+  done
   for run in first second; do
     # shellcheck disable=SC2086  # the options are words without blanks
     "$make_disc" --programs "$work/$run/programs" ${options//INPUTS/$work/$run} \
@@ -91,7 +151,7 @@ for row in "${cases[@]}"; do
   while read -r seconds name; do
     expected=$epoch
     case $name in
-      ./setupjt* | ./Setupft* | ./music*) [ -z "$options" ] || expected=$publisher_date ;;
+      ./setupjt* | ./Setupft* | ./music*) [ -z "$options" ] || [ "$dates" = fresh ] || expected=$publisher_date ;;
     esac
     [ "${seconds%.*}" = "$expected" ] ||
       fail "$case_name: $name is dated $(date -u -d "@${seconds%.*}"), not $(date -u -d "@$expected")"

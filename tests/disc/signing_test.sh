@@ -56,6 +56,19 @@ openssl pkcs12 -export -legacy -inkey "$pki/publisher.key" -in "$pki/publisher.c
   -certfile "$pki/ca.crt" -out "$pki/legacy.pfx" -passout "file:$pki/password"
 echo "not a certificate" > "$work/not-a-certificate.pfx"
 printf 'not the password\n' > "$work/wrong-password"
+# The password as Windows tools save it: with a UTF-8 byte-order mark
+# (Notepad), in UTF-16LE with one and CRLF (PowerShell 5.1's "> file"), in
+# UTF-16BE with one; and in encodings make-disc cannot read.
+password=$(cat "$pki/password")
+printf '\xef\xbb\xbf%s\r\n' "$password" > "$work/password-utf8-bom"
+printf '\xff\xfe' > "$work/password-utf16le"
+printf '%s\r\n' "$password" | iconv -f UTF-8 -t UTF-16LE >> "$work/password-utf16le"
+printf '\xfe\xff' > "$work/password-utf16be"
+printf '%s\n' "$password" | iconv -f UTF-8 -t UTF-16BE >> "$work/password-utf16be"
+printf '\xff\xfe\x00\x00' > "$work/password-utf32"
+printf '%s\n' "$password" | iconv -f UTF-8 -t UTF-32LE >> "$work/password-utf32"
+printf '%s\n' "$password" | iconv -f UTF-8 -t UTF-16LE > "$work/password-utf16-unmarked"
+printf 'p\xe4sse\n' > "$work/password-latin1"
 export PATH="$pki/bin:$PATH"
 
 # The publisher's content: small installers and one-second tones.
@@ -73,22 +86,39 @@ read_back() {
   xorriso -osirrox on -read_fs norock -indev "$1/disc.iso" -extract / "$1/read-back" 2>/dev/null
 }
 
-# Signed discs: "case|options after the inputs|time stamp expected (yes/no)".
+# Signed discs: "case|environment|options after the inputs|time stamp
+# expected (yes/no)|warnings expected, separated by ;". Every run is given
+# the password on a pipe as file descriptor 5, as <(...) would give it.
+# SSL_CERT_FILE adds the test authority to the system's, as OpenSSL reads
+# them.
+untrusted="Windows will not trust its signatures"
+expires="no --timestamp: the signatures stop verifying when the certificate expires"
 signed_cases=(
-  "signed and time-stamped|--sign $pki/publisher.pfx --sign-password-file $pki/password --timestamp test-tsa:|yes"
-  "signed without a time stamp|--sign $pki/publisher.pfx --sign-password-file $pki/password|no"
-  "certificate without a password|--sign $pki/no-password.pfx --timestamp test-tsa:|yes"
-  "certificate with legacy encryption|--sign $pki/legacy.pfx --sign-password-file $pki/password --timestamp test-tsa:|yes"
+  "signed and time-stamped||--sign $pki/publisher.pfx --sign-password-file $pki/password --timestamp test-tsa:|yes|$untrusted"
+  "signed without a time stamp, authority the system's|SSL_CERT_FILE=$pki/ca.crt|--sign $pki/publisher.pfx --sign-password-file $pki/password|no|$expires"
+  "certificate without a password||--sign $pki/no-password.pfx --timestamp test-tsa:|yes|$untrusted"
+  "certificate with legacy encryption||--sign $pki/legacy.pfx --sign-password-file $pki/password --timestamp test-tsa:|yes|$untrusted"
+  "password file with a UTF-8 byte-order mark||--sign $pki/publisher.pfx --sign-password-file $work/password-utf8-bom --timestamp test-tsa:|yes|$untrusted"
+  "password file in UTF-16LE with CRLF||--sign $pki/publisher.pfx --sign-password-file $work/password-utf16le --timestamp test-tsa:|yes|$untrusted"
+  "password file in UTF-16BE||--sign $pki/publisher.pfx --sign-password-file $work/password-utf16be --timestamp test-tsa:|yes|$untrusted"
+  "password from a pipe||--sign $pki/publisher.pfx --sign-password-file /dev/fd/5 --timestamp test-tsa:|yes|$untrusted"
 )
 for row in "${signed_cases[@]}"; do
-  IFS='|' read -r case_name options stamped <<< "$row"
+  IFS='|' read -r case_name environment options stamped warnings <<< "$row"
   out="$work/signed"
   rm -rf "$out"
-  # shellcheck disable=SC2086  # the options are words without blanks
-  if ! "$make_disc" "${inputs[@]}" $options --output "$out" >"$work/stdout" 2>"$work/stderr"; then
+  # shellcheck disable=SC2086  # the environment and options are words without blanks
+  if ! env $environment "$make_disc" "${inputs[@]}" $options --output "$out" >"$work/stdout" 2>"$work/stderr" \
+       5< <(cat "$pki/password"); then
     fail "$case_name: make-disc failed: $(cat "$work/stderr")"
     continue
   fi
+  IFS=';' read -r -a expected_warnings <<< "$warnings"
+  for warning in "${expected_warnings[@]}"; do
+    grep -qF "$warning" "$work/stderr" || fail "$case_name: no warning \"$warning\", got: $(cat "$work/stderr")"
+  done
+  [ "$(grep -c "^make-disc: warning:" "$work/stderr")" = "${#expected_warnings[@]}" ] ||
+    fail "$case_name: expected ${#expected_warnings[@]} warning(s), got: $(cat "$work/stderr")"
   ! grep -q unsigned "$work/stdout" || fail "$case_name: make-disc says the programs are unsigned"
   read_back "$out"
   for program in SETUP.exe Velk.exe; do
@@ -122,7 +152,8 @@ for row in "${signed_cases[@]}"; do
 done
 sha256sum -c --quiet "$work/build.sums" || fail "signing changed the build tree's programs"
 ! grep -q "test publisher password" "$pki/calls.log" || fail "the password was on osslsigncode's command line"
-grep -q -- "-readpass" "$pki/calls.log" || fail "osslsigncode was not given the password file"
+grep -q -- "-readpass /dev/fd/" "$pki/calls.log" ||
+  fail "osslsigncode was not given the password on a pipe: $(grep -o -- '-readpass [^ ]*' "$pki/calls.log" | head -n 1)"
 
 # Without --sign: the programs as built, and make-disc says so once.
 "$make_disc" "${inputs[@]}" --output "$work/unsigned" >"$work/stdout" 2>&1
@@ -158,6 +189,9 @@ refusals=(
   "wrong password|--sign $pki/publisher.pfx --sign-password-file $work/wrong-password|cannot open the certificate $pki/publisher.pfx: the password is wrong"
   "no password given|--sign $pki/publisher.pfx|cannot open the certificate $pki/publisher.pfx: the password is wrong"
   "password file absent|--sign $pki/publisher.pfx --sign-password-file $work/absent-password|cannot read the password file $work/absent-password"
+  "password file in UTF-32|--sign $pki/publisher.pfx --sign-password-file $work/password-utf32|cannot read the password file $work/password-utf32: it is UTF-32 text"
+  "password file in UTF-16 without a byte-order mark|--sign $pki/publisher.pfx --sign-password-file $work/password-utf16-unmarked|cannot read the password file $work/password-utf16-unmarked: it holds NUL bytes"
+  "password file in a legacy code page|--sign $pki/publisher.pfx --sign-password-file $work/password-latin1|cannot read the password file $work/password-latin1: it is not UTF-8 text"
   "certificate expired|--sign $pki/expired.pfx --sign-password-file $pki/password|the certificate $pki/expired.pfx has expired: valid until Jan  1 00:00:00 2021 GMT"
   "certificate not valid yet|--sign $pki/future.pfx --sign-password-file $pki/password|the certificate $pki/future.pfx is not valid yet: valid from"
   "certificate for web servers|--sign $pki/server.pfx --sign-password-file $pki/password|the certificate $pki/server.pfx is not meant for code signing: its Extended Key Usage is TLS Web Server Authentication"
@@ -167,12 +201,17 @@ refusals=(
   "time-stamping service silent|${sign[*]} --timestamp http://127.0.0.1:$silent_port/|SETUP.exe: the time-stamping service http://127.0.0.1:$silent_port/ did not answer"
   "time stamp without --sign|--timestamp test-tsa:|--sign-password-file and --timestamp go with --sign CERT.pfx"
 )
+# fingerprint DIR: every name under DIR, and every file's contents.
+fingerprint() {
+  (cd "$1" && find . -printf '%y %p\n' | sort && find . -type f -exec sha256sum {} + | sort)
+}
 for row in "${refusals[@]}"; do
   IFS='|' read -r case_name options message <<< "$row"
   out="$work/bad/disc"
   rm -rf "$work/bad"
-  mkdir -p "$out"
-  echo "an earlier disc" > "$out/marker"
+  mkdir -p "$work/bad"
+  cp -a "$work/unsigned" "$out"
+  fingerprint "$out" > "$work/before"
   # shellcheck disable=SC2086  # the options are words without blanks
   if MAKE_DISC_TIMESTAMP_WAIT=3 "$make_disc" "${inputs[@]}" $options --output "$out" \
        >/dev/null 2>"$work/stderr"; then
@@ -181,9 +220,24 @@ for row in "${refusals[@]}"; do
   grep -qF "make-disc: $message" "$work/stderr" ||
     fail "$case_name: expected \"make-disc: $message\", got: $(cat "$work/stderr")"
   [ "$(ls -A "$work/bad")" = disc ] || fail "$case_name: left behind: $(ls -A "$work/bad")"
-  [ "$(ls -A "$out")" = marker ] || fail "$case_name: the earlier disc changed: $(ls -A "$out")"
+  fingerprint "$out" | diff "$work/before" - >&2 || fail "$case_name: the earlier disc changed (diff above)"
 done
 sha256sum -c --quiet "$work/build.sums" || fail "a refused signing changed the build tree's programs"
+
+# A run killed (SIGKILL) while it signs leaves no copy of the password on
+# disk; the next run into that output removes what it left.
+mkdir -p "$work/killing-tools"
+printf '#!/bin/sh\nkill -KILL "$PPID"\n' > "$work/killing-tools/osslsigncode"
+chmod +x "$work/killing-tools/osslsigncode"
+rm -rf "$work/bad"
+out="$work/bad/disc"
+(PATH="$work/killing-tools:$PATH" "$make_disc" "${inputs[@]}" "${sign[@]}" --output "$out" || true) >/dev/null 2>&1
+copies=$(grep -rlF "$password" "$work/bad" || true)
+[ -z "$copies" ] || fail "killed while signing: the password is on disk in $copies"
+"$make_disc" "${inputs[@]}" --output "$out" >/dev/null 2>"$work/stderr" ||
+  fail "after a killed run: make-disc failed: $(cat "$work/stderr")"
+[ "$(ls -A "$out" | paste -sd' ')" = ".make-disc disc disc.iso" ] ||
+  fail "after a killed run: the output holds $(ls -A "$out" | paste -sd' ')"
 
 if [ "$failures" -gt 0 ]; then
   echo "signing_test: $failures failure(s)" >&2
