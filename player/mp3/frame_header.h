@@ -42,6 +42,9 @@ struct FrameHeader {
   // Bytes of side information after the header (and CRC): where a Xing or
   // Info header starts inside the first frame of a stream.
   int SideInfoLength() const;
+
+  // Granules in a frame: two in MPEG-1, one in MPEG-2 and 2.5.
+  int Granules() const { return version == Version::Mpeg1 ? 2 : 1; }
 };
 
 // The longest Layer III frame: 320 kbit/s at 32 kHz (MPEG-1), or 160 kbit/s

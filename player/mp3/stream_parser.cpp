@@ -63,7 +63,8 @@ std::optional<std::uint64_t> ApeTagLength(std::span<const std::uint8_t> bytes) {
 std::optional<std::uint32_t> InfoFrameCount(const Frame& frame) {
   const auto bytes = frame.bytes;
   const std::size_t withoutCrc = kHeaderLength + frame.header.SideInfoLength();
-  for (const std::size_t xing : {withoutCrc + (frame.header.hasCrc ? 2 : 0), withoutCrc}) {
+  const auto withCrc = static_cast<std::size_t>(frame.header.SideInfoOffset() + frame.header.SideInfoLength());
+  for (const std::size_t xing : {withCrc, withoutCrc}) {
     const auto atXing = bytes.subspan(std::min(xing, bytes.size()));
     if (StartsWith(atXing, "Xing") || StartsWith(atXing, "Info")) {
       if (atXing.size() >= 12 && (BigEndian32(&atXing[4]) & 0x01) != 0) return BigEndian32(&atXing[8]);
