@@ -49,11 +49,10 @@ struct FrameHeader {
 
 // The longest Layer III frame the player takes. The bitrate table's longest
 // is 1441 bytes: 320 kbit/s at 32 kHz (MPEG-1), or 160 kbit/s at 8 kHz
-// (MPEG-2.5), with padding. A free-format frame may be longer: the standard
-// does not require a decoder to take free-format bitrates above the table's
-// highest, but encoders write up to 640 kbit/s, 2881 bytes at 32 kHz with
-// padding, and reference decoders play them. The bit reservoir and the
-// parser's window are sized by it.
+// (MPEG-2.5), with padding. A free-format frame may be longer: encoders
+// write free format up to 640 kbit/s, 2881 bytes at 32 kHz with padding, and
+// reference decoders play it. The bit reservoir and the parser's window are
+// sized by it.
 inline constexpr int kMaxFrameLength = 2881;
 
 inline constexpr int kReservedEmphasis = 2;
