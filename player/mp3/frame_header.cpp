@@ -45,7 +45,7 @@ std::optional<FrameHeader> ParseHeader(std::span<const std::uint8_t> bytes) {
   h.channels = h.channelMode == ChannelMode::Mono ? 1 : 2;
   h.modeExtension = (b3 >> 4) & 0x03;
   h.emphasis = b3 & 0x03;
-  h.samplesPerFrame = mpeg1 ? 1152 : 576;
+  h.samplesPerFrame = h.Granules() * 576;  // 576 samples per channel in a granule
   h.padding = (b2 >> 1) & 0x01;
   // samplesPerFrame / 8 bits per byte: 144 for MPEG-1, 72 for MPEG-2 and 2.5.
   if (!h.freeFormat) h.frameLength = (h.samplesPerFrame / 8) * h.bitrateKbps * 1000 / h.sampleRate + h.padding;

@@ -42,12 +42,18 @@ struct FrameHeader {
   // Bytes of side information after the header (and CRC): where a Xing or
   // Info header starts inside the first frame of a stream.
   int SideInfoLength() const;
+
+  // Granules in a frame: two in MPEG-1, one in MPEG-2 and 2.5.
+  int Granules() const { return version == Version::Mpeg1 ? 2 : 1; }
 };
 
-// The longest Layer III frame: 320 kbit/s at 32 kHz (MPEG-1), or 160 kbit/s
-// at 8 kHz (MPEG-2.5), with padding. Free-format frames are held to it too:
-// the bit reservoir and the parser's window are sized by it.
-inline constexpr int kMaxFrameLength = 1441;
+// The longest Layer III frame the player takes. The bitrate table's longest
+// is 1441 bytes: 320 kbit/s at 32 kHz (MPEG-1), or 160 kbit/s at 8 kHz
+// (MPEG-2.5), with padding. A free-format frame may be longer: encoders
+// write free format up to 640 kbit/s, 2881 bytes at 32 kHz with padding, and
+// reference decoders play it. The bit reservoir and the parser's window are
+// sized by it.
+inline constexpr int kMaxFrameLength = 2881;
 
 inline constexpr int kReservedEmphasis = 2;
 

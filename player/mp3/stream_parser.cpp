@@ -32,6 +32,18 @@ std::uint32_t LittleEndian32(const std::uint8_t* p) {
   return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
 }
 
+// A tag found at the scan position: its bytes from there on, and those it
+// claims before there (a footer-only APE tag's items).
+struct Tag {
+  std::uint64_t length = 0;
+  std::uint64_t before = 0;
+};
+
+struct TagAt {
+  bool needMore = false;  // the bytes may start a tag; more are needed to tell
+  std::optional<Tag> tag;
+};
+
 // Whole length of the ID3v2 tag whose 10-byte header starts `bytes`, footer
 // included; empty when the header is not valid (versions 2 to 4, size bytes
 // syncsafe).
@@ -47,13 +59,24 @@ std::optional<std::uint64_t> Id3v2Length(std::span<const std::uint8_t> bytes) {
   return kId3HeaderLength + size + (hasFooter ? kId3HeaderLength : 0);
 }
 
-// Whole length of the APE tag whose 32-byte header or footer starts `bytes`:
-// a header announces the items and footer after it; a footer ends the tag.
-std::optional<std::uint64_t> ApeTagLength(std::span<const std::uint8_t> bytes) {
+// The APE tag whose 32-byte header or footer starts `bytes`; empty when the
+// block is not valid (version 1000 or 2000, only version 2000 with a header,
+// a size that holds the footer, reserved bytes zero). The size field counts
+// the items and the footer: a header announces them after it, so the tag
+// runs on past it; a footer ends the tag, whose items (and header, if it
+// has one) came before it.
+std::optional<Tag> ApeTag(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < kApeHeaderLength || !StartsWith(bytes, "APETAGEX")) return std::nullopt;
+  const std::uint32_t version = LittleEndian32(&bytes[8]);
   const std::uint32_t size = LittleEndian32(&bytes[12]);
-  const bool isHeader = (LittleEndian32(&bytes[20]) & (1u << 29)) != 0;
-  return isHeader ? kApeHeaderLength + std::uint64_t{size} : kApeHeaderLength;
+  const std::uint32_t flags = LittleEndian32(&bytes[20]);
+  const bool hasHeader = (flags & (1u << 31)) != 0;
+  const bool isHeader = (flags & (1u << 29)) != 0;
+  if ((version != 1000 && version != 2000) || ((hasHeader || isHeader) && version != 2000)) return std::nullopt;
+  const bool reservedClear = LittleEndian32(&bytes[24]) == 0 && LittleEndian32(&bytes[28]) == 0;
+  if (size < kApeHeaderLength || !reservedClear) return std::nullopt;
+  if (isHeader) return Tag{kApeHeaderLength + std::uint64_t{size}, 0};
+  return Tag{kApeHeaderLength, size - kApeHeaderLength + (hasHeader ? kApeHeaderLength : 0)};
 }
 
 // When `frame` is a Xing, Info or VBRI header frame, its declared frame count
@@ -63,7 +86,8 @@ std::optional<std::uint64_t> ApeTagLength(std::span<const std::uint8_t> bytes) {
 std::optional<std::uint32_t> InfoFrameCount(const Frame& frame) {
   const auto bytes = frame.bytes;
   const std::size_t withoutCrc = kHeaderLength + frame.header.SideInfoLength();
-  for (const std::size_t xing : {withoutCrc + (frame.header.hasCrc ? 2 : 0), withoutCrc}) {
+  const auto withCrc = static_cast<std::size_t>(frame.header.SideInfoOffset() + frame.header.SideInfoLength());
+  for (const std::size_t xing : {withCrc, withoutCrc}) {
     const auto atXing = bytes.subspan(std::min(xing, bytes.size()));
     if (StartsWith(atXing, "Xing") || StartsWith(atXing, "Info")) {
       if (atXing.size() >= 12 && (BigEndian32(&atXing[4]) & 0x01) != 0) return BigEndian32(&atXing[8]);
@@ -76,11 +100,36 @@ std::optional<std::uint32_t> InfoFrameCount(const Frame& frame) {
   return std::nullopt;
 }
 
-// A first frame must not have the reserved emphasis. The field does not
-// change decoding and never decides whether a frame of an established
-// stream plays, but at the first sync it rules out a quarter of the false
-// syncs that junk holds.
-bool CanStartStream(const FrameHeader& header) { return header.emphasis != kReservedEmphasis; }
+// Frames that must each be followed by a header of the same stream before a
+// stream may start at a frame with `header`; 0 when no stream may start
+// there. A free-format frame's length is the distance to the next header,
+// which any two headers in junk give: a second frame of that length shows
+// that it is a stream. The emphasis does not change decoding and never
+// decides whether a frame of an established stream plays, but few streams
+// carry the reserved value, so a first frame that has it is more likely a
+// false sync in junk and needs more frames after it to show that it is not;
+// with free format, a run of headers at equal distances in junk would pass,
+// so none may start there.
+int FramesToStart(const FrameHeader& header) {
+  if (header.emphasis == kReservedEmphasis) return header.freeFormat ? 0 : StreamParser::kReservedEmphasisRun;
+  return header.freeFormat ? 2 : 1;
+}
+
+// The one tag reader: the ID3v2 or APE tag at the start of `rest`, or the
+// ID3v1 tag that `rest` is when the stream ends with it.
+TagAt ReadTag(std::span<const std::uint8_t> rest, bool finished) {
+  // Too few bytes yet to read a tag's header, or to know that an ID3v1 tag
+  // ends the stream.
+  if (!finished && ((rest.size() < kId3HeaderLength && CouldStartWith(rest, "ID3")) ||
+                    (rest.size() < kApeHeaderLength && CouldStartWith(rest, "APETAGEX")) ||
+                    (rest.size() <= kId3v1Length && CouldStartWith(rest, "TAG")))) {
+    return {true, std::nullopt};
+  }
+  if (const auto length = Id3v2Length(rest)) return {false, Tag{*length, 0}};
+  if (const auto ape = ApeTag(rest)) return {false, ape};
+  if (finished && rest.size() == kId3v1Length && StartsWith(rest, "TAG")) return {false, Tag{kId3v1Length, 0}};
+  return {};
+}
 
 }  // namespace
 
@@ -101,15 +150,20 @@ void StreamParser::Consume(std::uint64_t count) {
   skip_ += count - here;
 }
 
-bool StreamParser::SkipTag(std::span<const std::uint8_t> rest) {
-  auto length = Id3v2Length(rest);
-  if (!length) length = ApeTagLength(rest);
-  if (!length && finished_ && rest.size() == kId3v1Length && StartsWith(rest, "TAG")) length = kId3v1Length;
-  if (!length) return false;
-  Consume(*length);
-  metadata_ += *length;
+void StreamParser::SkipTag(std::uint64_t length, std::uint64_t before) {
+  Consume(length);
+  // The tag's bytes before here were passed over as junk; it is credited
+  // with no more of them than that.
+  metadata_ += length + std::min(before, junkRun_);
+  junkRun_ = 0;
   sync_.reset();
-  return true;
+}
+
+void StreamParser::SkipByte() {
+  sync_.reset();
+  ++pos_;
+  ++junkRun_;
+  junkSeen_ = true;
 }
 
 std::optional<int> StreamParser::FreeFormatLength(const FrameHeader& header, std::span<const std::uint8_t> rest) {
@@ -130,34 +184,45 @@ std::optional<int> StreamParser::FreeFormatLength(const FrameHeader& header, std
 
 StreamParser::Successor StreamParser::CheckSuccessor(const FrameHeader& header,
                                                      std::span<const std::uint8_t> after) const {
-  if (after.size() < kHeaderLength) {
-    if (!finished_) return Successor::NeedMore;
-    // The stream ends inside what would be the next header: only a frame of
-    // an established stream may end it.
-    return sync_ ? Successor::Confirms : Successor::Rejects;
-  }
+  // The stream may end inside what would be the next header.
+  if (after.size() < kHeaderLength) return finished_ ? Successor::Confirms : Successor::NeedMore;
   const auto next = ParseHeader(after);
   if (next && SameStream(header, *next)) return Successor::Confirms;
-  if (!sync_) return Successor::Rejects;
-  for (const std::string_view tag : {"TAG", "ID3", "APETAGEX"}) {
-    if (StartsWith(after, tag)) return Successor::Confirms;
-    if (!finished_ && after.size() < tag.size() && CouldStartWith(after, tag)) return Successor::NeedMore;
+  const TagAt tag = ReadTag(after, finished_);
+  if (tag.needMore) return Successor::NeedMore;
+  return tag.tag ? Successor::Confirms : Successor::Rejects;
+}
+
+StreamParser::Successor StreamParser::CheckStart(const FrameHeader& first, std::span<const std::uint8_t> rest) const {
+  const int frames = FramesToStart(first);
+  if (frames == 0) return Successor::Rejects;
+  FrameHeader header = first;
+  std::size_t end = 0;
+  for (int frame = 0; frame < frames; ++frame) {
+    end += static_cast<std::size_t>(header.frameLength);
+    if (rest.size() < end + kHeaderLength) return finished_ ? Successor::Rejects : Successor::NeedMore;
+    const auto next = ParseHeader(rest.subspan(end));
+    if (!next || !SameStream(first, *next)) return Successor::Rejects;
+    header = *next;
+    if (header.freeFormat) header.frameLength = freeFormatLength_ + header.padding;
   }
-  return Successor::Rejects;
+  return Successor::Confirms;
 }
 
 std::optional<Frame> StreamParser::Next() {
   for (;;) {
     const std::span<const std::uint8_t> rest(buffer_.data() + pos_, buffered());
     if (rest.empty() || (!finished_ && rest.size() < kLookahead)) return std::nullopt;
-    // An ID3v1 tag is recognised only as the last bytes of the stream.
-    if (!finished_ && rest.size() <= kId3v1Length && StartsWith(rest, "TAG")) return std::nullopt;
-    if (SkipTag(rest)) continue;
+    const TagAt tag = ReadTag(rest, finished_);
+    if (tag.needMore) return std::nullopt;
+    if (tag.tag) {
+      SkipTag(tag.tag->length, tag.tag->before);
+      continue;
+    }
 
     auto header = ParseHeader(rest);
-    if (!header || (sync_ ? !SameStream(*sync_, *header) : !CanStartStream(*header))) {
-      sync_.reset();
-      ++pos_;
+    if (!header || (sync_ && !SameStream(*sync_, *header))) {
+      SkipByte();
       continue;
     }
     if (header->freeFormat) {
@@ -165,8 +230,11 @@ std::optional<Frame> StreamParser::Next() {
         if (!finished_ && rest.size() < kMaxFrameLength + kHeaderLength) return std::nullopt;
         const auto found = FreeFormatLength(*header, rest);
         if (!found) {
-          freeFormatWithoutLength_ = true;
-          ++pos_;
+          // Only a header that starts the stream's audio is taken for the
+          // start of a free-format stream: anywhere else it is more likely a
+          // false sync in junk.
+          if (!audioSeen_ && !junkSeen_) freeFormatWithoutLength_ = true;
+          SkipByte();
           continue;
         }
         freeFormatLength_ = *found;
@@ -176,21 +244,20 @@ std::optional<Frame> StreamParser::Next() {
     const auto length = static_cast<std::size_t>(header->frameLength);
     if (rest.size() < length) {
       if (!finished_) return std::nullopt;
-      sync_.reset();  // cut off by the end of the stream
-      ++pos_;
+      SkipByte();  // cut off by the end of the stream
       continue;
     }
-    const Successor successor = CheckSuccessor(*header, rest.subspan(length));
+    const Successor successor = sync_ ? CheckSuccessor(*header, rest.subspan(length)) : CheckStart(*header, rest);
     if (successor == Successor::NeedMore) return std::nullopt;
     if (successor == Successor::Rejects) {
-      sync_.reset();
-      ++pos_;
+      SkipByte();
       continue;
     }
 
     const Frame frame{*header, rest.first(length)};
     sync_ = header;
     pos_ += length;
+    junkRun_ = 0;
     if (!audioSeen_) {
       if (const auto declared = InfoFrameCount(frame)) {
         declaredFrames_ = *declared;

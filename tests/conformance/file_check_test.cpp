@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "player/mp3/frame_header.h"
 #include "tools/mp3check/file_check.h"
 
 namespace mp3check {
@@ -52,19 +54,59 @@ Bytes Id3v1() {
   return tag;
 }
 
-// An APE tag with `items` bytes of items, with a header before them.
-Bytes Ape(std::uint32_t items) {
+void PutLittleEndian32(Bytes& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// An APE tag of `version` (1000 or 2000) with `items` bytes of items and a
+// footer, and a header before them when `withHeader` (APEv2 only).
+Bytes Ape(std::uint32_t items, std::uint32_t version = 2000, bool withHeader = true) {
   const auto block = [&](bool header) {
     Bytes b = Text("APETAGEX");
     const std::uint32_t size = items + 32;
-    const std::uint32_t flags = header ? 0xA0000000u : 0x80000000u;  // has header; this is the header
-    for (const std::uint32_t v : {2000u, size, 0u, flags}) {
-      for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
+    // Bit 31: the tag has a header; bit 29: this is the header.
+    const std::uint32_t flags = withHeader ? (header ? 0xA0000000u : 0x80000000u) : 0;
+    for (const std::uint32_t v : {version, size, 0u, flags}) PutLittleEndian32(b, v);
     b.resize(32, 0);
     return b;
   };
-  return Concat({block(true), Bytes(items, 'x'), block(false)});
+  const Bytes footer = Concat({Bytes(items, 'x'), block(false)});
+  return withHeader ? Concat({block(true), footer}) : footer;
+}
+
+// `bytes` with the emphasis field of every frame header set to `emphasis`.
+Bytes WithEmphasis(Bytes bytes, std::uint8_t emphasis) {
+  for (std::size_t at = 0; at + 4 <= bytes.size();) {
+    const auto header = mp3::ParseHeader(std::span<const std::uint8_t>(bytes).subspan(at));
+    if (!header || header->freeFormat) {
+      ++at;
+      continue;
+    }
+    bytes[at + 3] = static_cast<std::uint8_t>((bytes[at + 3] & 0xFC) | emphasis);
+    at += static_cast<std::size_t>(header->frameLength);
+  }
+  return bytes;
+}
+
+Bytes RandomBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+// A WAV file: a RIFF header and a second of 16-bit stereo 44.1 kHz noise.
+Bytes Wav() {
+  const Bytes samples = RandomBytes(44100 * 4, 7);
+  Bytes wav = Text("RIFF");
+  PutLittleEndian32(wav, static_cast<std::uint32_t>(36 + samples.size()));
+  const Bytes format = Text("WAVEfmt ");
+  wav.insert(wav.end(), format.begin(), format.end());
+  for (const std::uint32_t v : {16u, 0x00020001u, 44100u, 44100u * 4, 0x00100004u}) PutLittleEndian32(wav, v);
+  const Bytes data = Text("data");
+  wav.insert(wav.end(), data.begin(), data.end());
+  PutLittleEndian32(wav, static_cast<std::uint32_t>(samples.size()));
+  return Concat({wav, samples});
 }
 
 // `count` MPEG-1 frames (128 kbit/s, 44.1 kHz, stereo, 417 bytes) whose
@@ -80,12 +122,15 @@ Bytes UndecodableFrames(int count) {
   return frames;
 }
 
-// One MPEG-1 free-format frame (44.1 kHz, stereo) of 700 bytes, with no
-// header after it.
-Bytes FreeFormatFrame() {
-  Bytes frame = {0xFF, 0xFB, 0x00, 0x00};
-  frame.resize(700, 0);
-  return frame;
+// `count` MPEG-1 free-format frames (44.1 kHz, stereo) of `length` bytes.
+Bytes FreeFormatFrames(std::size_t length, int count = 1) {
+  Bytes frames;
+  for (int i = 0; i < count; ++i) {
+    Bytes frame = {0xFF, 0xFB, 0x00, 0x00};
+    frame.resize(length, 0);
+    frames.insert(frames.end(), frame.begin(), frame.end());
+  }
+  return frames;
 }
 
 class ScratchFile {
@@ -125,6 +170,12 @@ TEST(FileCheckTest, TakesPlayableFiles) {
       {"malformed ID3 header before the audio", Concat({Bytes{'I', 'D', '3', 0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, cbr}),
        0.999, nullptr},
       {"free format", ReadCorpusFile("freeformat_200_joint_44k"), 0.999, nullptr},
+      {"free format, 1469-byte frames", ReadCorpusFile("freeformat_450_joint_44k"), 0.999, nullptr},
+      {"free format, 2090-byte frames", ReadCorpusFile("freeformat_640_joint_44k"), 0.999, nullptr},
+      // The frame before the tag's items has no confirming successor.
+      {"APEv2 tag without header (cover art)", Concat({cbr, Ape(8000, 2000, false)}), 0.98, nullptr},
+      {"APEv1 tag, then ID3v1", Concat({cbr, Ape(8000, 1000, false), Id3v1()}), 0.98, nullptr},
+      {"reserved emphasis in every frame", WithEmphasis(cbr, 2), 0.999, nullptr},
       {"some junk before", Concat({Text("junk", 1000), cbr}), 0.9, nullptr},
       {"sample rate changes", Concat({wide, narrow}), 0.95, "sample rate changes from 48000 Hz to 22050 Hz at byte "},
       {"channel count changes", Concat({cbr, mono}), 0.95, "channel count changes from 2 to 1 at byte "},
@@ -164,7 +215,13 @@ TEST(FileCheckTest, RefusesFilesThePlayerCannotPlay) {
       {"frames that do not decode", UndecodableFrames(20), "no frame decodes (20 frames found)"},
       {"a tenth of the file is audio", Concat({cbr, Text("junk", cbr.size() * 9 / 4)}), "only 9."},
       {"damaged after ten frames", damaged, "only "},
-      {"free-format frame alone", FreeFormatFrame(), "free-format stream without a second frame header, so"},
+      {"random bytes, 100 KB", RandomBytes(100 * 1024, 7), "not an MP3 file"},
+      {"random bytes, 1 MB", RandomBytes(1024 * 1024, 2), "not an MP3 file"},
+      {"WAV file", Wav(), "not an MP3 file"},
+      {"free-format frame alone", FreeFormatFrames(700),
+       "free-format stream with no second frame header within 2881 bytes"},
+      {"free-format frames too long", FreeFormatFrames(3000, 20),
+       "free-format stream with no second frame header within 2881 bytes"},
   };
   for (const RefusedCase& c : cases) {
     const ScratchFile file(c.bytes);

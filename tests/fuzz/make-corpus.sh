@@ -132,8 +132,11 @@ seed bitrate-index-0 '\x00\x00' <(frames 4 ff fb 00 00 417)
 # after it, whose length cannot be found.
 seed free-format-padded '\x00\x00' <({ frames 1 ff fb 00 00 417; frames 1 ff fb 02 00 418; frames 2 ff fb 00 00 417; })
 seed free-format-alone '\x00\x00' <(frames 1 ff fb 00 00 700)
-# The reserved emphasis after the first frame of a stream.
+# The reserved emphasis after the first frame of a stream, and in every frame.
 seed reserved-emphasis-later '\x00\x00' <({ good 1; frames 3 ff fb 90 02 417; })
+seed reserved-emphasis-all '\x00\x00' <(frames 4 ff fb 90 02 417)
+# Free-format frames longer than the bitrate table's longest (1469 bytes).
+seed free-format-long '\x00\x00' <(frames 3 ff fb 00 00 1469)
 seed bitrate-index-15 '\x00\x00' <(frames 4 ff fb f0 00 417)
 seed sample-rate-index-3 '\x00\x00' <(frames 4 ff fb 9c 00 417)
 seed frame-past-end '\x00\x00' <(good 1 | head -c 300)
@@ -150,6 +153,17 @@ ape() {
   printf 'TAG'; printf '%125s' ''
 } > "$work/ape"
 seed ape-then-id3v1 '\x07\x07' "$work/ape"
+
+# The stream, then an APEv2 tag without a header: items, then a footer whose
+# size counts them.
+{ good 3; noise 1024 items; bytes 41 50 45 54 41 47 45 58 d0 07 00 00 20 04 00 00 01 00 00 00 00 00 00 00; zeros 8; } \
+  > "$work/ape-footer"
+seed ape-footer-only '\x09\x03' "$work/ape-footer"
+
+# Tag names with no valid tag after them: they confirm no frame.
+{ good 2; printf 'ID3'; zeros 40; good 2; printf 'APETAGEX'; zeros 40; good 2; printf 'TAG'; zeros 200; } \
+  > "$work/tag-names"
+seed tag-names-without-tags '\x00\x00' "$work/tag-names"
 
 # Header frames: Xing after a CRC, VBRI, and Info in MPEG-2 mono.
 { bytes ff fa 90 00; zeros 34; printf 'Xing'; bytes 00 00 00 01 00 00 00 03; zeros 367; frames 3 ff fa 90 00 417; } > "$work/xing"

@@ -36,10 +36,8 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// The longest tag header the parser reads before deciding what a position
-// holds (an APE tag header); the window may hold this much beyond a frame.
-constexpr std::size_t kTagLookahead = 32;
-constexpr std::size_t kLeftoverBound = mp3::kMaxFrameLength + kTagLookahead;
+// What the parser's window may hold once Next returns empty.
+constexpr std::size_t kLeftoverBound = mp3::StreamParser::kMaxHeld;
 
 // The shortest Layer III frame: 8 kbit/s at 24 kHz (MPEG-2).
 constexpr int kMinFrameLength = 24;
@@ -144,7 +142,7 @@ Parsed Parse(Bytes stream, std::span<const std::size_t> chunkSizes, bool seek) {
       frameEnd = end;
     }
     Check(!parser.Next(), "Next stays empty until more input comes");
-    Check(parser.buffered() <= kLeftoverBound, "after draining, the window holds at most a frame and a tag header");
+    Check(parser.buffered() <= kLeftoverBound, "after draining, the window holds at most the parser's bound");
   };
 
   for (std::size_t i = 0; at < stream.size(); ++i) {
@@ -152,7 +150,7 @@ Parsed Parse(Bytes stream, std::span<const std::size_t> chunkSizes, bool seek) {
         chunkSizes.empty() ? stream.size() : std::min(chunkSizes[i % chunkSizes.size()], stream.size() - at);
     parser.Feed(stream.subspan(at, chunk));
     at += chunk;
-    Check(parser.buffered() <= chunk + kLeftoverBound, "the window holds at most a chunk, a frame and a tag header");
+    Check(parser.buffered() <= chunk + kLeftoverBound, "the window holds at most a chunk and the parser's bound");
     drain();
     if (seek) at += static_cast<std::size_t>(std::min<std::uint64_t>(parser.TakePendingSkip(), stream.size() - at));
   }

@@ -67,7 +67,9 @@ Verdict CheckFile(const std::filesystem::path& path, const FrameHandler& onFrame
   verdict.decodableShare = audio > 0 ? static_cast<double>(tally.decodedBytes) / static_cast<double>(audio) : 0;
 
   if (tally.frames == 0 && facts.freeFormatWithoutLength) {
-    verdict.refusal = "free-format stream without a second frame header, so its frame length is unknown";
+    verdict.refusal = "free-format stream with no second frame header within " + std::to_string(mp3::kMaxFrameLength) +
+                      " bytes: it holds a single frame, or its frames are longer than the " +
+                      std::to_string(mp3::kMaxFrameLength) + " bytes supported";
   } else if (tally.frames == 0) {
     verdict.refusal = "not an MP3 file: no MPEG audio Layer III frame found";
   } else if (tally.decodedFrames == 0) {

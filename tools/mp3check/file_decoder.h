@@ -29,7 +29,8 @@ struct FileFacts {
   std::optional<std::uint32_t> declaredFrames;  // from a Xing, Info or VBRI frame
   // Bytes the parser took as tags or as a Xing, Info or VBRI header frame.
   std::uint64_t metadataBytes = 0;
-  // A free-format header was seen whose frame length could not be found.
+  // The audio starts with a free-format header whose frame length could not
+  // be found (see StreamParser::freeFormatWithoutLength).
   bool freeFormatWithoutLength = false;
 };
 

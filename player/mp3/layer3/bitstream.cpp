@@ -21,7 +21,7 @@ void MarkUndecoded(FrameData& out) {
 
 void BitstreamReader::Read(std::span<const std::uint8_t> frame, const FrameHeader& header, FrameData& out) {
   out.header = header;
-  out.granules = header.version == Version::Mpeg1 ? 2 : 1;
+  out.granules = header.Granules();
   MarkUndecoded(out);
 
   // A frame cut short breaks the chain of main data slots: what later frames

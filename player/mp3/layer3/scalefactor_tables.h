@@ -25,8 +25,4 @@ inline constexpr std::array<std::array<std::array<int, 4>, 3>, 6> kLsfScalefacto
     {{{8, 8, 5, 0}, {15, 12, 9, 0}, {6, 18, 9, 0}}},
 }};
 
-// MPEG-2 and 2.5 mixed blocks: the first six scale factors are of long bands
-// 0-5; the rest are of short bands from 3 on.
-inline constexpr int kLsfMixedLongBands = 6;
-
 }  // namespace mp3::layer3

@@ -42,27 +42,27 @@ LsfScalefactorLayout LsfLayoutFor(int scalefacCompress, bool intensityRightChann
 
 void ReadLsfScalefactors(BitReader& reader, const GranuleInfo& info, bool intensityRightChannel, ScaleFactors& out) {
   const LsfScalefactorLayout layout = LsfLayoutFor(info.scalefacCompress, intensityRightChannel);
-  const bool shortBlock = info.windowSwitching && info.blockType == BlockType::Short;
-  const bool mixed = shortBlock && info.mixedBlock;
-  const std::size_t kind = shortBlock ? (mixed ? 2 : 1) : 0;
+  const bool shortBlock = info.blockType == BlockType::Short;
+  const std::size_t kind = shortBlock ? (info.mixedBlock ? 2 : 1) : 0;
   const auto& counts = kLsfScalefactorCounts[static_cast<std::size_t>(layout.row)][kind];
+  const auto [longBands, firstShortBand] = BandSplitOf(info, Version::Mpeg2);
 
   out = ScaleFactors{};
-  // Scale factors in coded order: long bands, or short bands window by
-  // window, or for a mixed block the long bands first.
+  // Scale factors in coded order: the long bands, then the short bands
+  // window by window.
   int index = 0;
   for (std::size_t part = 0; part < counts.size(); ++part) {
     const int bits = layout.bits[part];
     const auto illegal = static_cast<std::uint8_t>((1 << bits) - 1);
     for (int i = 0; i < counts[part]; ++i, ++index) {
       const auto value = static_cast<std::uint8_t>(reader.Read(bits));
-      if (!shortBlock || (mixed && index < kLsfMixedLongBands)) {
+      if (index < longBands) {
         out.longBands[index] = value;
         out.longIllegal[index] = illegal;
         continue;
       }
-      const int shortIndex = mixed ? index - kLsfMixedLongBands : index;
-      const int band = (mixed ? 3 : 0) + shortIndex / 3;
+      const int shortIndex = index - longBands;
+      const int band = firstShortBand + shortIndex / 3;
       out.shortBands[band][shortIndex % 3] = value;
       out.shortIllegal[band] = illegal;
     }

@@ -9,8 +9,6 @@ constexpr std::array<std::array<int, 2>, 4> kScfsiGroups = {{{0, 6}, {6, 11}, {1
 constexpr int kFirstSlen2LongBand = 11;
 constexpr int kFirstSlen2ShortBand = 6;
 constexpr int kShortBandsCoded = 12;
-constexpr int kMixedLongBands = 8;
-constexpr int kMixedFirstShortBand = 3;
 
 void ReadShortBands(BitReader& reader, int first, int bits1, int bits2, ScaleFactors& out) {
   for (int band = first; band < kShortBandsCoded; ++band) {
@@ -25,13 +23,11 @@ void ReadMpeg1Scalefactors(BitReader& reader, const GranuleInfo& info, int granu
                            const std::array<bool, 4>& scfsi, const ScaleFactors& firstGranule, ScaleFactors& out) {
   const auto [bits1, bits2] = kMpeg1ScalefactorBits[static_cast<std::size_t>(info.scalefacCompress & 0x0F)];
   ScaleFactors read;
-  if (info.windowSwitching && info.blockType == BlockType::Short) {
-    if (info.mixedBlock) {
-      for (int band = 0; band < kMixedLongBands; ++band) read.longBands[band] = static_cast<std::uint8_t>(reader.Read(bits1));
-      ReadShortBands(reader, kMixedFirstShortBand, bits1, bits2, read);
-    } else {
-      ReadShortBands(reader, 0, bits1, bits2, read);
-    }
+  if (info.blockType == BlockType::Short) {
+    // A mixed block's long bands all lie below the first slen2 band.
+    const auto [longBands, firstShortBand] = BandSplitOf(info, Version::Mpeg1);
+    for (int band = 0; band < longBands; ++band) read.longBands[band] = static_cast<std::uint8_t>(reader.Read(bits1));
+    ReadShortBands(reader, firstShortBand, bits1, bits2, read);
   } else {
     for (std::size_t group = 0; group < kScfsiGroups.size(); ++group) {
       const auto [first, end] = kScfsiGroups[group];

@@ -80,7 +80,7 @@ bool ReadSideInfo(std::span<const std::uint8_t> frame, const FrameHeader& header
 
   const bool intensityStereo = HasIntensityStereo(header);
   bool consistent = true;
-  for (int gr = 0; gr < (mpeg1 ? 2 : 1); ++gr) {
+  for (int gr = 0; gr < header.Granules(); ++gr) {
     for (int ch = 0; ch < channels; ++ch) {
       GranuleInfo& info = out.granule[gr][ch];
       if (!ReadGranule(reader, header.version, info)) consistent = false;

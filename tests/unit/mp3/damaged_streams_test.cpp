@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "player/mp3/stream_parser.h"
 #include "tests/support/mp3_summary.h"
 #include "synthetic_stream.h"
 
@@ -113,6 +114,24 @@ const Case kPlayableCases[] = {
      kFrameCount, std::nullopt},
     {"reserved_emphasis_after_first_frame", [] { return Concat({Stream(1), WithHeader(kReservedEmphasis)}); },
      kFrameCount + 1, std::nullopt},
+    // Every frame carries the reserved emphasis: the stream starts once
+    // enough frames follow one another.
+    {"reserved_emphasis", [] { return WithHeader(kReservedEmphasis); }, kFrameCount, std::nullopt},
+    // Longer than the longest frame of the bitrate table (lame --freeformat -b 450).
+    {"free_format_1469_byte_frames", [] { return WithHeader(kFreeFormat, kFrameCount, 1469); }, kFrameCount,
+     std::nullopt},
+    // Only a valid tag confirms the frame before it: each run's last frame is
+    // followed by a tag's name and junk, and is dropped.
+    {"tag_names_without_tags",
+     [] {
+       const auto text = [](std::string_view name, std::size_t length) {
+         Bytes bytes(name.begin(), name.end());
+         bytes.resize(length, 'x');
+         return bytes;
+       };
+       return Concat({Stream(3), text("ID3", 40), Stream(3), text("APETAGEX", 40), Stream(4), text("TAG", 300)});
+     },
+     kFrameCount - 3, std::nullopt},
 };
 
 const Case kUnplayableCases[] = {
@@ -134,8 +153,8 @@ const Case kUnplayableCases[] = {
     {"sample_rate_index_3", [] { return WithHeader({0xFF, 0xFB, 0x9C, 0x00}); }, 0, std::nullopt},
     {"reserved_version", [] { return WithHeader({0xFF, 0xEB, 0x90, 0x00}); }, 0, std::nullopt},
     {"layer_ii", [] { return WithHeader({0xFF, 0xFD, 0x90, 0x00}); }, 0, std::nullopt},
-    // The reserved emphasis cannot start a stream.
-    {"reserved_emphasis", [] { return WithHeader(kReservedEmphasis); }, 0, std::nullopt},
+    // Too few frames with the reserved emphasis to start a stream.
+    {"reserved_emphasis_two_frames", [] { return WithHeader(kReservedEmphasis, 2); }, 0, std::nullopt},
     {"single_frame_running_past_end", [] { return Prefix(Stream(1), 300); }, 0,
      std::nullopt},
     {"lone_frame_without_successor", [] { return Stream(1); }, 0, std::nullopt},
@@ -157,7 +176,7 @@ void CheckCase(const Case& c) {
     EXPECT_EQ(summary.declaredFrames, c.declaredFrames) << where;
     EXPECT_TRUE(summary.uniform) << where;
     if (chunk != 0) {
-      EXPECT_LE(summary.maxBuffered, chunk + kMaxFrameLength + 32) << where;
+      EXPECT_LE(summary.maxBuffered, chunk + StreamParser::kMaxHeld) << where;
     }
   }
 }

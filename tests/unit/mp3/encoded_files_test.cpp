@@ -77,7 +77,7 @@ TEST_P(EncodedFileTest, SmallChunksGiveTheSameFramesAsTheWholeFile) {
     EXPECT_EQ(chunked.declaredFrames, whole.declaredFrames) << file.name << " in chunks of " << chunk;
     // The window holds a chunk plus at most one frame and a tag's lookahead,
     // however large the file or its tags.
-    EXPECT_LE(chunked.maxBuffered, chunk + kMaxFrameLength + 32) << file.name << " in chunks of " << chunk;
+    EXPECT_LE(chunked.maxBuffered, chunk + StreamParser::kMaxHeld) << file.name << " in chunks of " << chunk;
   }
 }
 
