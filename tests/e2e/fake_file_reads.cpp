@@ -2,6 +2,7 @@
 
 #include <list>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace e2e {
@@ -58,6 +59,7 @@ BOOL WINAPI FakeReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, L
   std::unique_lock lock(s.mutex);
   const int call = s.record.reads++;
   const FakeReadSettings settings = s.settings;
+  if (settings.throwFrom >= 0 && call >= settings.throwFrom) throw std::bad_alloc();
   if (settings.failFrom >= 0 && call >= settings.failFrom) {
     ::SetLastError(ERROR_NOT_READY);
     return FALSE;

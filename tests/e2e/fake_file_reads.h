@@ -1,7 +1,7 @@
 // File reads of fakes for the playback engine's own tests: kernel32's reads
 // of the real file, of which a test can make every read from the n-th on
-// fail, as on a disc taken out, or stay pending for a while, as on a disc
-// spinning up. One fake per process; ResetFakeReads() puts it back.
+// fail, as on a disc taken out, stay pending for a while, as on a disc
+// spinning up, or run out of memory. One fake per process; ResetFakeReads() puts it back.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,10 @@ struct FakeReadSettings {
   int holdFrom = -1;          // reads from this call on complete only after holdMilliseconds
   DWORD holdMilliseconds = 0;
   bool ignoreCancel = false;  // CancelIoEx succeeds, yet a held read takes its whole time
+  // ReadFile throws std::bad_alloc from this call on (-1 never): stands for
+  // an allocation that fails on the reading thread, as the parser's buffer
+  // growing does when memory runs out.
+  int throwFrom = -1;
 };
 
 struct FakeReadRecord {

@@ -356,6 +356,22 @@ TEST_F(PlaybackEngineTest, AReadFailingMidTrackPlaysWhatWasReadThenStopsAndPlayS
   EXPECT_EQ(WrittenOnceSettled(), played + track) << "the whole track once the reads succeed";
 }
 
+TEST_F(PlaybackEngineTest, NoMemoryWhilePlayingSilencesPlaybackAndTheEngineGoesOn) {
+  // Open reads the first chunk, Play reads it again and fills the ring;
+  // once the device has played a buffer, the next read runs out of memory.
+  Restart(LoadFakeSound, {.holdBuffers = true}, {.throwFrom = 2});
+  ASSERT_EQ(Open(Music(L"ending.mp3")), PlayResult::Ok);
+  ASSERT_EQ(Play(), PlayResult::Ok);
+  const int resets = FakeSound().resets;
+  FinishOldestHeldBuffer();
+  EXPECT_TRUE(WaitUntil([&] { return FakeSound().resets > resets; }, 5000)) << "the sound is silenced";
+
+  SetFakeReads({});
+  SetFakeSound({});
+  EXPECT_EQ(Open(Music(L"ending.mp3")), PlayResult::Ok) << "the engine goes on";
+  EXPECT_EQ(Play(), PlayResult::Ok);
+}
+
 TEST_F(PlaybackEngineTest, StopSwitchAndEndAreQuickWhileAReadIsHeld) {
   enum class Step { Stop, Switch, End };
   struct Case {
