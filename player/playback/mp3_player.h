@@ -5,12 +5,13 @@
 //      and a sound device for its format (the first frame's sample rate and
 //      channel count). Returns Integer 0, or a PlayResult code.
 //   18 Play(): plays the opened file from its start to its end (or to a
-//      change of sample rate or channel count inside it) and returns at
-//      once; after the end, Play starts it again. Returns Integer 0, or a
-//      PlayResult code.
+//      change of sample rate or channel count inside it, or to a read that
+//      fails) and returns at once; after the end, Play starts it again.
+//      Returns Integer 0, or a PlayResult code.
 //   21 Stop(): silences playback. Returns empty.
 // Any other identifier throws RuntimeError MethodNotSupported. Playback runs
-// on the component's own thread; destroying the component stops it.
+// on the component's own thread; destroying the component stops it. No call
+// waits long for the disc or the sound device (PlaybackEngine).
 #pragma once
 
 #include <cstdint>
@@ -31,7 +32,8 @@ enum class PlayResult : std::int16_t {
   FileUnreadable = 1,     // missing, not accessible, or a read failed
   NotMp3 = 2,             // no MPEG audio Layer III stream in the file
   DeviceUnavailable = 4,  // no sound system or device, it refused the
-                          // format, or no memory for the sound's buffers
+                          // format, or no memory or handles for the
+                          // sound's or the file's buffers
   NothingOpen = 5,        // Play without a successful Open
 };
 

@@ -1,12 +1,15 @@
 #include "player/playback/system_audio.h"
 
-#include <optional>
-
-#include "runtime/core/runtime_error.h"
 #include "runtime/win/system_library.h"
 
 namespace player {
 namespace {
+
+// Guards the table and whether it is bound. Both are constant-initialised,
+// so that nothing but this lock runs before the first call.
+SRWLOCK bindLock = SRWLOCK_INIT;
+SystemAudio boundAudio{};
+bool bound = false;
 
 template <class Function>
 bool Bind(HMODULE module, const char* name, Function& function) {
@@ -15,30 +18,29 @@ bool Bind(HMODULE module, const char* name, Function& function) {
   return address != nullptr;
 }
 
-std::optional<SystemAudio> BindSystemAudio() {
+bool BindSystemAudio(SystemAudio& audio) {
   HMODULE winmm = nullptr;
   try {
     winmm = rt::LoadSystemLibrary(L"winmm.dll");
-  } catch (const rt::RuntimeError&) {
-    return std::nullopt;  // no sound system: the player stays silent
+  } catch (...) {
+    return false;  // no sound system, or no memory to say why: silent for now
   }
-  SystemAudio audio{};
-  const bool bound = Bind(winmm, "waveOutOpen", audio.waveOutOpen) &&
-                     Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader) &&
-                     Bind(winmm, "waveOutWrite", audio.waveOutWrite) &&
-                     Bind(winmm, "waveOutReset", audio.waveOutReset) &&
-                     Bind(winmm, "waveOutUnprepareHeader", audio.waveOutUnprepareHeader) &&
-                     Bind(winmm, "waveOutClose", audio.waveOutClose);
-  if (!bound) return std::nullopt;
   audio.waitForMultipleObjects = &::WaitForMultipleObjects;
-  return audio;
+  return Bind(winmm, "waveOutOpen", audio.waveOutOpen) &&
+         Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader) &&
+         Bind(winmm, "waveOutWrite", audio.waveOutWrite) && Bind(winmm, "waveOutReset", audio.waveOutReset) &&
+         Bind(winmm, "waveOutUnprepareHeader", audio.waveOutUnprepareHeader) &&
+         Bind(winmm, "waveOutClose", audio.waveOutClose);
 }
 
 }  // namespace
 
 const SystemAudio* LoadSystemAudio() {
-  static const std::optional<SystemAudio> audio = BindSystemAudio();
-  return audio ? &*audio : nullptr;
+  ::AcquireSRWLockExclusive(&bindLock);
+  if (!bound) bound = BindSystemAudio(boundAudio);
+  const SystemAudio* const audio = bound ? &boundAudio : nullptr;
+  ::ReleaseSRWLockExclusive(&bindLock);
+  return audio;
 }
 
 }  // namespace player

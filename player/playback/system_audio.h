@@ -28,9 +28,10 @@ struct SystemAudio {
 // Gives the sound system's table: null when it is not available.
 using AudioLoader = const SystemAudio* (*)();
 
-// Loads winmm from the system folder on the first call and keeps it for the
-// life of the process; later calls give the same table, or null again when
-// the library or one of its functions is missing. Thread-safe.
+// Loads winmm from the system folder and keeps it for the life of the
+// process: once a call has bound the table, every later call gives it; a
+// call that finds the library or one of its functions missing gives null,
+// and the next call tries again. Thread-safe, on an SRW lock.
 const SystemAudio* LoadSystemAudio();
 
 }  // namespace player

@@ -1,4 +1,11 @@
 // An MP3 file read in bounded chunks and split into audio frames.
+//
+// Reads are overlapped and never waited for here: while one is in flight the
+// track gives no frame, and its owner waits on pendingRead() together with
+// whatever else it serves, so that a disc spinning up or taken out never
+// holds it. The chunk a read fills lives as long as the read: a track whose
+// read is still in flight must be kept until pendingRead() is null, or it
+// gives the chunk up for lost when destroyed.
 #pragma once
 
 #include <array>
@@ -8,6 +15,7 @@
 #include <string>
 
 #include "player/mp3/stream_parser.h"
+#include "player/playback/file_reads.h"
 #include "player/playback/mp3_player.h"
 #include "player/playback/win_handles.h"
 
@@ -15,38 +23,76 @@ namespace player {
 
 class Track {
  public:
-  // Opens `path` (passed to CreateFileW unchanged) and finds its first audio
-  // frame. On failure returns FileUnreadable or NotMp3 and leaves `track`
-  // empty.
-  static PlayResult Open(const std::wstring& path, std::unique_ptr<Track>& track);
+  // Opens `path` (passed to CreateFileW unchanged) for reading through
+  // `reads` (borrowed; it must outlive the track). Reads nothing yet.
+  // FileUnreadable when it cannot be opened, DeviceUnavailable when there is
+  // no event for its reads (as when there is no memory for its buffers).
+  static PlayResult Open(const std::wstring& path, const FileReads& reads, std::unique_ptr<Track>& track);
+  Track(const Track&) = delete;
+  Track& operator=(const Track&) = delete;
+  ~Track();
+
+  // Looks for the first audio frame, whose header becomes format(), then
+  // goes back to the start. Ok when found; NotMp3 when the file ends, or
+  // its first 1 MiB after the tags holds none; FileUnreadable when a read
+  // failed; empty while a read is in flight (call again once pendingRead()
+  // is signalled).
+  std::optional<PlayResult> FindFormat();
 
   // The header of the first audio frame: the stream's format.
   const mp3::FrameHeader& format() const { return format_; }
 
-  // Goes back to the start of the file. False when the file cannot seek.
-  bool Rewind();
+  // Goes back to the start of the file. Never waits: a read in flight is
+  // cancelled, and what it brings is dropped.
+  void Rewind();
 
-  // The next audio frame; empty at the end of the stream, when a read fails,
-  // or once `scanLimit` bytes were read without finding a frame (ended()
-  // tells these apart). The frame's bytes are valid until the next call.
-  // The stream ends at the first frame whose sample rate or channel count
-  // differs from format(): the sound device plays one format, and what
-  // follows such a change is not played.
+  // The next audio frame; empty at the end of the stream, when a read
+  // failed, while a read is in flight, or once `scanLimit` bytes were read
+  // in this call without finding a frame (ended(), failed() and
+  // pendingRead() tell these apart). The frame's bytes are valid until the
+  // next call. The stream ends at the first frame whose sample rate or
+  // channel count differs from format(): the sound device plays one format,
+  // and what follows such a change is not played.
   std::optional<mp3::Frame> NextFrame(std::uint64_t scanLimit);
 
-  // True once the end of the file or a change of format was reached, or a
-  // read failed.
+  // True once the end of the file or a change of format was reached.
   bool ended() const { return ended_ || formatChanged_; }
+  // True once a read failed: the file gives nothing more until Rewind.
+  bool failed() const { return failed_; }
+  // Signalled when the read in flight completes; null when none is.
+  HANDLE pendingRead() const { return inFlight_ ? read_->done.get() : nullptr; }
+  // Takes the result of a read that has completed; true when no read is in
+  // flight any more, so that the track may be destroyed.
+  bool ReadSettled();
 
  private:
-  explicit Track(UniqueFile file) : file_(std::move(file)) {}
+  // A chunk and the read that fills it; the system writes into both until
+  // the read completes.
+  struct Read {
+    OVERLAPPED overlapped{};
+    UniqueEvent done;  // manual reset, signalled when the read completes
+    std::array<std::uint8_t, 16 * 1024> chunk{};
+  };
 
+  Track(UniqueFile file, const FileReads& reads, std::unique_ptr<Read> read)
+      : reads_(reads), file_(std::move(file)), read_(std::move(read)) {}
+  // Starts reading the next chunk, after what the parser asks to skip.
+  void StartRead();
+  // Takes the result of the read in flight, when it has completed.
+  void CollectRead();
+
+  const FileReads& reads_;
   UniqueFile file_;
+  std::unique_ptr<Read> read_;
+  std::uint64_t offset_ = 0;     // where the next read starts
+  std::uint64_t bytesRead_ = 0;  // since the last Rewind
   mp3::StreamParser parser_;
-  std::array<std::uint8_t, 16 * 1024> chunk_{};
-  bool ended_ = false;          // end of file, or a read failed
+  bool inFlight_ = false;
+  bool dropRead_ = false;       // the read in flight was given up by Rewind
+  bool ended_ = false;          // end of file
+  bool failed_ = false;         // a read failed
   bool formatChanged_ = false;  // a frame of another format was found
-  mp3::FrameHeader format_;     // sampleRate 0 until Open found the first frame
+  mp3::FrameHeader format_;     // sampleRate 0 until FindFormat found the first frame
 };
 
 }  // namespace player

@@ -3,14 +3,6 @@
 #include <algorithm>
 
 namespace player {
-namespace {
-
-// How long a device that did not give its buffers back on reset is given to
-// do so: a second.
-constexpr int kDrainWaits = 10;
-constexpr DWORD kDrainWaitMilliseconds = 100;
-
-}  // namespace
 
 std::unique_ptr<WaveOutput> WaveOutput::Open(const SystemAudio& audio, int sampleRate, int channels) {
   WAVEFORMATEX format{};
@@ -46,22 +38,27 @@ std::unique_ptr<WaveOutput> WaveOutput::Open(const SystemAudio& audio, int sampl
 }
 
 WaveOutput::~WaveOutput() {
-  if (!device_) return;
+  if (Close()) return;
+  static_cast<void>(ring_.release());
+  static_cast<void>(event_.release());
+}
+
+bool WaveOutput::Close() {
+  if (!device_) return true;
   // Unpreparing a queued buffer and closing a device that holds buffers both
   // fail, so every buffer is called back first.
   audio_.waveOutReset(device_);
-  for (int wait = 0; !Idle() && wait < kDrainWaits; ++wait) ::WaitForSingleObject(event_.get(), kDrainWaitMilliseconds);
-  if (!Idle()) {
-    static_cast<void>(ring_.release());
-    static_cast<void>(event_.release());
-    return;
-  }
+  if (!Idle()) return false;
   for (Buffer& buffer : *ring_) {
     if (!buffer.prepared) continue;
     buffer.header.dwBufferLength = static_cast<DWORD>(bufferSamples_ * sizeof(std::int16_t));
-    audio_.waveOutUnprepareHeader(device_, &buffer.header, sizeof(buffer.header));
+    buffer.prepared = audio_.waveOutUnprepareHeader(device_, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR;
   }
+  // Should the close fail, the handle is lost, but the device holds none of
+  // the buffers any more: they may go.
   audio_.waveOutClose(device_);
+  device_ = nullptr;
+  return true;
 }
 
 bool WaveOutput::Queued(const Buffer& buffer) { return (buffer.header.dwFlags & WHDR_INQUEUE) != 0; }

@@ -8,7 +8,7 @@
 // so long buffers make playing cheap: about one wake-up a second. They do
 // not delay Stop, which resets the device and gets every buffer back at
 // once, nor the start of sound, which needs one buffer only (the playback
-// engine fills the first ones short).
+// engine fills the first ones short). Nothing here waits for the device.
 #pragma once
 
 #include <array>
@@ -32,12 +32,15 @@ class WaveOutput {
 
   WaveOutput(const WaveOutput&) = delete;
   WaveOutput& operator=(const WaveOutput&) = delete;
-  // Resets the device once (every buffer comes back), unprepares the
-  // buffers, then closes it. A device that keeps buffers after its reset is
-  // given a second to return them; should it still hold any, the device is
-  // left open and the buffers allocated, so that it never writes into freed
-  // memory.
+  // Close(); should the device still hold buffers, it is left open and the
+  // buffers allocated, so that it never writes into freed memory.
   ~WaveOutput();
+
+  // Resets the device (every buffer comes back), unprepares the buffers,
+  // then closes it; true once done. Waits for nothing: a device that keeps
+  // buffers after its reset (its driver hangs, or it is gone) gives false
+  // and stays open with its buffers; call again later.
+  bool Close();
 
   // Signalled whenever the device finishes a buffer (and on open and reset).
   HANDLE event() const { return event_.get(); }

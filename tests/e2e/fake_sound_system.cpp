@@ -2,20 +2,29 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <mutex>
 
 namespace e2e {
 namespace {
 
-HWAVEOUT const kDevice = reinterpret_cast<HWAVEOUT>(static_cast<std::uintptr_t>(0x5AFE));
+// Each device opened gets a handle of its own, so that a device given up
+// and kept can be told from the next one.
+constexpr std::uintptr_t kFirstDevice = 0x5AFE;
+
+struct HeldBuffer {
+  HWAVEOUT device;
+  WAVEHDR* header;
+};
 
 struct FakeState {
   std::mutex mutex;
   FakeSoundSettings settings;
   FakeSoundRecord record;
-  HANDLE event = nullptr;       // the last opened device's completion event
-  std::deque<WAVEHDR*> held;    // queued headers, oldest first
-  int resetsSinceOpen = 0;
+  std::map<HWAVEOUT, HANDLE> events;  // each open device's completion event
+  std::map<HWAVEOUT, int> resets;     // resets of each open device
+  std::deque<HeldBuffer> held;        // queued headers, oldest first
+  std::uintptr_t nextDevice = kFirstDevice;
   int missingLoads = 0;
 };
 
@@ -33,20 +42,23 @@ MMRESULT WINAPI FakeOpen(LPHWAVEOUT device, UINT, LPCWAVEFORMATEX format, DWORD_
   FakeState& s = State();
   std::lock_guard lock(s.mutex);
   if (s.settings.failOpen || (flags & CALLBACK_TYPEMASK) != CALLBACK_EVENT) return MMSYSERR_NODRIVER;
-  s.event = reinterpret_cast<HANDLE>(callback);
-  s.resetsSinceOpen = 0;
+  *device = reinterpret_cast<HWAVEOUT>(s.nextDevice++);
+  s.events[*device] = reinterpret_cast<HANDLE>(callback);
+  s.resets[*device] = 0;
   s.record.format = *format;
   ++s.record.opens;
-  *device = kDevice;
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI FakePrepare(HWAVEOUT, LPWAVEHDR header, UINT) {
+  FakeState& s = State();
+  std::lock_guard lock(s.mutex);
+  ++s.record.buffersPrepared;
   header->dwFlags = WHDR_PREPARED;
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI FakeWrite(HWAVEOUT, LPWAVEHDR header, UINT) {
+MMRESULT WINAPI FakeWrite(HWAVEOUT device, LPWAVEHDR header, UINT) {
   FakeState& s = State();
   std::lock_guard lock(s.mutex);
   const int write = s.record.writes++;
@@ -55,23 +67,25 @@ MMRESULT WINAPI FakeWrite(HWAVEOUT, LPWAVEHDR header, UINT) {
   s.record.written.insert(s.record.written.end(), samples, samples + header->dwBufferLength / sizeof(std::int16_t));
   header->dwFlags = (header->dwFlags & ~static_cast<DWORD>(WHDR_DONE)) | WHDR_INQUEUE;
   if (s.settings.holdBuffers) {
-    s.held.push_back(header);
+    s.held.push_back({device, header});
   } else {
     Finish(header);
-    ::SetEvent(s.event);
+    ::SetEvent(s.events[device]);
   }
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI FakeReset(HWAVEOUT) {
+MMRESULT WINAPI FakeReset(HWAVEOUT device) {
   FakeState& s = State();
   std::lock_guard lock(s.mutex);
   ++s.record.resets;
-  ++s.resetsSinceOpen;
-  if (s.settings.failReset) return MMSYSERR_ERROR;
-  for (WAVEHDR* header : s.held) Finish(header);
-  s.held.clear();
-  ::SetEvent(s.event);
+  ++s.resets[device];
+  if (s.settings.failReset) return MMSYSERR_NODRIVER;
+  std::erase_if(s.held, [&](const HeldBuffer& held) {
+    if (held.device == device) Finish(held.header);
+    return held.device == device;
+  });
+  ::SetEvent(s.events[device]);
   return MMSYSERR_NOERROR;
 }
 
@@ -83,16 +97,20 @@ MMRESULT WINAPI FakeUnprepare(HWAVEOUT, LPWAVEHDR header, UINT) {
     return WAVERR_STILLPLAYING;
   }
   header->dwFlags &= ~static_cast<DWORD>(WHDR_PREPARED);
+  --s.record.buffersPrepared;
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI FakeClose(HWAVEOUT) {
+MMRESULT WINAPI FakeClose(HWAVEOUT device) {
   FakeState& s = State();
   std::lock_guard lock(s.mutex);
-  if (!s.held.empty()) return WAVERR_STILLPLAYING;
-  s.event = nullptr;
+  if (std::any_of(s.held.begin(), s.held.end(), [&](const HeldBuffer& held) { return held.device == device; })) {
+    return WAVERR_STILLPLAYING;
+  }
+  s.events.erase(device);
   ++s.record.closes;
-  s.record.resetsBeforeClose = s.resetsSinceOpen;
+  s.record.resetsBeforeClose = s.resets[device];
+  s.resets.erase(device);
   return MMSYSERR_NOERROR;
 }
 
@@ -123,7 +141,8 @@ void ResetFakeSound(const FakeSoundSettings& settings) {
   s.settings = settings;
   s.record = {};
   s.held.clear();
-  s.event = nullptr;
+  s.events.clear();
+  s.resets.clear();
   s.missingLoads = 0;
 }
 
@@ -143,9 +162,10 @@ void FinishOldestHeldBuffer() {
   FakeState& s = State();
   std::lock_guard lock(s.mutex);
   if (s.held.empty()) return;
-  Finish(s.held.front());
+  const HeldBuffer oldest = s.held.front();
   s.held.pop_front();
-  ::SetEvent(s.event);
+  Finish(oldest.header);
+  ::SetEvent(s.events[oldest.device]);
 }
 
 const player::SystemAudio* LoadFakeSound() { return &kFakeSound; }

@@ -1,6 +1,6 @@
-// A sound system of fakes for the playback engine's own tests: a waveOut
-// device that records every sample written to it and either finishes each
-// buffer at once or holds every buffer until it is reset, and a wait, each
+// A sound system of fakes for the playback engine's own tests: waveOut
+// devices that record every sample written to them and either finish each
+// buffer at once or hold every buffer until reset, and a wait, each
 // of which a test can make fail. There is one fake per process (the engine
 // calls plain function pointers); Reset() puts it back between tests.
 #pragma once
@@ -18,7 +18,7 @@ struct FakeSoundSettings {
   bool holdBuffers = false;  // keep written buffers queued until a reset
   bool failOpen = false;     // waveOutOpen refuses
   int failWriteFrom = -1;    // waveOutWrite fails from this write on (0-based; -1 never)
-  bool failReset = false;    // waveOutReset fails and returns no buffer
+  bool failReset = false;    // waveOutReset fails (MMSYSERR_NODRIVER) and returns no buffer
   bool failWait = false;     // the engine's wait for the device fails
 };
 
@@ -31,6 +31,7 @@ struct FakeSoundRecord {
   int resets = 0;                // calls, failed ones included
   int resetsBeforeClose = 0;     // resets of the last closed device
   int unpreparedWhileQueued = 0; // headers unprepared while the device held them
+  int buffersPrepared = 0;       // prepared and not unprepared since: the buffers kept
 };
 
 // Forgets everything recorded and applies `settings`.
