@@ -275,6 +275,18 @@ TEST(ScaleChangeWithoutArt, KeepsTheArtItHasAndShowsNoReport) {
       << "caption reads " << ToUtf8(TextOf(form));
 }
 
+// The window thread fails a read from a drive without its disc at once,
+// rather than hold the window in the system's "no disk" box until someone
+// answers it. (Wine shows no such box: the mode the thread runs with is
+// what can be checked here.)
+TEST(WindowThread, FailsReadsFromADriveWithoutItsDiscWithoutAsking) {
+  const auto probe = StartProbe(L"");
+  const HWND form = probe->WaitForWindow(kFormClass);
+  ASSERT_NE(form, nullptr);
+  const int mode = IntegerProperty(form, probe::kErrorModeProperty);
+  EXPECT_NE(mode & SEM_FAILCRITICALERRORS, 0) << "the window thread's error mode is " << mode;
+}
+
 // A double-click reaches a button as down, up, double-click, up. Each press
 // and release is a click of its own, with the pressed look while held.
 TEST(PictureButtonClicks, EveryPressOfADoubleClickClicks) {

@@ -155,6 +155,7 @@ void ProbeForm::OnLoad() {
   SetIntegerProperty(hwnd(), kWindowDpiProperty, rt::WindowDpi(hwnd()));
   SetIntegerProperty(hwnd(), kBigIconProperty, IconWidth(hwnd(), ICON_BIG));
   SetIntegerProperty(hwnd(), kSmallIconProperty, IconWidth(hwnd(), ICON_SMALL));
+  SetIntegerProperty(hwnd(), kErrorModeProperty, static_cast<int>(::GetThreadErrorMode()));
 }
 
 void ProbeForm::OnClick(std::wstring_view) {
