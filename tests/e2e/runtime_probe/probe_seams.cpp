@@ -37,7 +37,14 @@ rt::Screen FakeScreen(const FakeArea& area, int dpi, bool primary) {
   return {{area.left, area.top, area.right, area.bottom}, dpi, primary};
 }
 
+// Set by RefuseMemoryFromNowOn: from then on operator new fails.
 bool g_memoryRefused = false;
+
+void* Allocate(std::size_t size) {
+  if (g_memoryRefused) throw std::bad_alloc();
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
 
 HRESULT WINAPI FakeScaleForEveryMonitor(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
   *dpiX = *dpiY = static_cast<UINT>(FakeScreenDpi(SystemDpi()));
@@ -47,12 +54,6 @@ HRESULT WINAPI FakeScaleForEveryMonitor(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
 }  // namespace
 
 void RefuseMemoryFromNowOn() { g_memoryRefused = true; }
-
-void* Allocate(std::size_t size) {
-  if (g_memoryRefused) throw std::bad_alloc();
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-  throw std::bad_alloc();
-}
 
 }  // namespace probe
 
