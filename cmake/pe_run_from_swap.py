@@ -6,8 +6,8 @@ file header's Characteristics, which GNU ld has no switch for.
 Windows then copies the whole image into memory at start, so that taking the
 disc out cannot fault a page of code or resources that was never read.
 
-The image's optional header CheckSum is recomputed when the linker set one;
-one of 0 (not set, as GNU ld leaves it) stays 0. The change depends on the
+The image's optional header CheckSum, which GNU ld sets, is recomputed so
+that it stays right; a CheckSum of 0 (none) stays 0. The change depends on the
 file's bytes only, so a reproducible build stays reproducible, and running it
 again on a marked image changes nothing. Run it after linking and before any
 signing: a signature covers these bytes.

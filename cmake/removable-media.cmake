@@ -2,8 +2,8 @@
 # when started from removable media (IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP), so
 # that taking the disc out never faults a page that was not read yet.
 # MSVC's linker sets the flag itself; after GNU ld, which has no switch for
-# it, cmake/pe_run_from_swap.py sets it in the linked image, before anything
-# signs it (tools/make-disc signs copies).
+# it, cmake/pe_run_from_swap.py sets it in the linked image and recomputes
+# the PE checksum, before anything signs it (tools/make-disc signs copies).
 function(sorvane_run_from_swap target)
   if(MSVC)
     target_link_options(${target} PRIVATE /SWAPRUN:CD)
