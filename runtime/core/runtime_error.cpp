@@ -11,7 +11,7 @@ RuntimeError::RuntimeError(ErrorNumber number, std::string failedCall)
       description_(DescribeError(number)),
       failedCall_(std::move(failedCall)) {}
 
-std::wstring DescribeError(ErrorNumber number) {
+std::wstring_view DescribeError(ErrorNumber number) noexcept {
   switch (number) {
     case ErrorNumber::InvalidProcedureCall: return L"无效的过程调用或参数";
     case ErrorNumber::Overflow: return L"溢出";
@@ -19,6 +19,7 @@ std::wstring DescribeError(ErrorNumber number) {
     case ErrorNumber::TypeMismatch: return L"类型不匹配";
     case ErrorNumber::FileNotFound: return L"文件未找到";
     case ErrorNumber::PermissionDenied: return L"没有权限";
+    case ErrorNumber::DiskNotReady: return L"磁盘未准备好";
     case ErrorNumber::PathFileAccessError: return L"路径/文件访问错误";
     case ErrorNumber::PathNotFound: return L"路径未找到";
     case ErrorNumber::CannotCreateObject: return L"部件不能创建对象";
@@ -29,9 +30,31 @@ std::wstring DescribeError(ErrorNumber number) {
   return L"应用程序定义的错误或对象定义的错误";
 }
 
-std::wstring FormatErrorReport(ErrorNumber number) {
-  return L"运行时错误 '" + std::to_wstring(static_cast<int>(number)) + L"':\n\n" +
-         DescribeError(number);
+ErrorReportText FormatErrorReport(ErrorNumber number) noexcept {
+  ErrorReportText text{};
+  std::size_t length = 0;
+  // Appends what fits, always leaving room for the terminating null.
+  const auto append = [&](std::wstring_view part) {
+    for (const wchar_t c : part) {
+      if (length + 1 >= text.size()) return;
+      text[length++] = c;
+    }
+  };
+  wchar_t digits[12];
+  std::size_t count = 0;
+  long long value = static_cast<int>(number);
+  const bool negative = value < 0;
+  if (negative) value = -value;
+  do {
+    digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  append(L"运行时错误 '");
+  if (negative) append(L"-");
+  while (count > 0) append(std::wstring_view(&digits[--count], 1));
+  append(L"':\n\n");
+  append(DescribeError(number));
+  return text;
 }
 
 ErrorNumber ErrorNumberFromSystemError(std::uint32_t systemError) {
@@ -52,6 +75,8 @@ ErrorNumber ErrorNumberFromSystemError(std::uint32_t systemError) {
     case 32:    // ERROR_SHARING_VIOLATION
     case 33:    // ERROR_LOCK_VIOLATION
       return ErrorNumber::PathFileAccessError;
+    case 21:    // ERROR_NOT_READY: a drive without its disc
+      return ErrorNumber::DiskNotReady;
     default:
       return ErrorNumber::InvalidProcedureCall;
   }

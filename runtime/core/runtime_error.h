@@ -3,9 +3,11 @@
 // throw it; the runtime catches it where an action returns and reports it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace rt {
 
@@ -18,6 +20,7 @@ enum class ErrorNumber : std::int32_t {
   TypeMismatch = 13,
   FileNotFound = 53,
   PermissionDenied = 70,
+  DiskNotReady = 71,
   PathFileAccessError = 75,
   PathNotFound = 76,
   CannotCreateObject = 429,
@@ -43,12 +46,14 @@ class RuntimeError : public std::runtime_error {
 };
 
 // Description of a run-time error number in the product's locale (Chinese,
-// PRC); an unknown number gets a generic description.
-std::wstring DescribeError(ErrorNumber number);
+// PRC); an unknown number gets a generic description. Static text.
+std::wstring_view DescribeError(ErrorNumber number) noexcept;
 
-// The body of the error report: heading line with the number, a blank line,
-// then the description.
-std::wstring FormatErrorReport(ErrorNumber number);
+// The body of the error report, null-terminated in a fixed array: heading
+// line with the number, a blank line, then the description. It allocates
+// nothing, so that running out of memory can be reported.
+using ErrorReportText = std::array<wchar_t, 96>;
+ErrorReportText FormatErrorReport(ErrorNumber number) noexcept;
 
 // Maps a Win32 error code (GetLastError) from a file or process operation to
 // the run-time error number a user should see.

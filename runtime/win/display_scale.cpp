@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "runtime/core/twips.h"
 #include "runtime/win/system_functions.h"
-#include "runtime/win/win_error.h"
 
 namespace rt {
 namespace {
@@ -16,12 +16,14 @@ constexpr int kProcessPerMonitorDpiAware = 2;
 // MDT_EFFECTIVE_DPI: the scale the user chose for the screen.
 constexpr int kEffectiveDpi = 0;
 
+// The system's scale; the layout scale when the screen's device context is
+// refused (GDI used up), so that the window is laid out, if at 100%.
 int SystemDpi() {
   const HDC screen = ::GetDC(nullptr);
-  if (!screen) ThrowLastError("GetDC");
+  if (!screen) return kLayoutDpi;
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  return dpi;
+  return dpi > 0 ? dpi : kLayoutDpi;
 }
 
 struct ScreenList {
@@ -95,13 +97,15 @@ std::vector<Screen> MonitorScreens() {
 RECT FrameAroundClient(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
   RECT frame = client;
   const SystemFunctions& system = System();
-  if (system.adjustWindowRectExForDpi) {
-    Check(system.adjustWindowRectExForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)),
-          "AdjustWindowRectExForDpi");
-  } else {
-    Check(::AdjustWindowRectEx(&frame, style, FALSE, exStyle), "AdjustWindowRectEx");
+  if (system.adjustWindowRectExForDpi &&
+      system.adjustWindowRectExForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    return frame;
   }
-  return frame;
+  frame = client;
+  if (::AdjustWindowRectEx(&frame, style, FALSE, exStyle)) return frame;
+  // No frame metrics at all: the client rectangle, which the check of the
+  // client area afterwards grows by the frame the window manager draws.
+  return client;
 }
 
 int SystemMetricAtDpi(int index, int dpi) {

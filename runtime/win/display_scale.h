@@ -39,6 +39,8 @@ std::vector<Screen> Screens();
 // AdjustWindowRectExForDpi (10 1607 on), else AdjustWindowRectEx, the
 // system scale's frame, which is the one Windows before 1607 draws at every
 // scale (rt::PlaceFrame checks the result against the client area anyway).
+// Where neither answers, the client rectangle itself, which that check then
+// corrects.
 RECT FrameAroundClient(const RECT& client, DWORD style, DWORD exStyle, int dpi);
 
 // GetSystemMetrics at `dpi` (e.g. SM_CXICON): GetSystemMetricsForDpi (10

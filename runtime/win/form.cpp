@@ -1,5 +1,7 @@
 #include "runtime/win/form.h"
 
+#include <new>
+
 #include "runtime/win/display_scale.h"
 #include "runtime/win/picture_box.h"
 #include "runtime/win/picture_button.h"
@@ -17,6 +19,10 @@ constexpr int kFirstControlId = 100;
 // window is laid out (moving it between screens each time); the last one
 // stands, complete at its one scale.
 constexpr int kMostLayoutsInARow = 4;
+// A paint whose drawing was refused (the system out of GDI resources) is
+// tried again after this long, until it draws whole.
+constexpr UINT_PTR kRepaintTimer = 1;
+constexpr UINT kRepaintDelayMs = 500;
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
@@ -81,14 +87,22 @@ void Form::CreateFrame() {
   backBrush_.reset(Check(::CreateSolidBrush(description_.backColor), "CreateSolidBrush"));
   // Created hidden at the system's default place; PlaceOnScreen gives it its
   // size (and, for a centred window, its place).
-  Check(::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style,
-                          CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr,
-                          ::GetModuleHandleW(nullptr), this),
-        "CreateWindowExW");
+  bindError_ = 0;
+  if (!::CreateWindowExW(styles.exStyle, kFormClass, caption.c_str(), styles.style,
+                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner, nullptr,
+                         ::GetModuleHandleW(nullptr), this)) {
+    // The window procedure refused a window it could not bind to this form.
+    if (bindError_ != 0) {
+      throw RuntimeError(ErrorNumberFromSystemError(bindError_), "SetWindowLongPtrW");
+    }
+    ThrowLastError("CreateWindowExW");
+  }
 }
 
 void Form::PlaceOnScreen() {
-  RECT created;
+  // Unmeasured, the window counts as created at the top-left corner of the
+  // primary screen.
+  RECT created{};
   ::GetWindowRect(hwnd_, &created);
   const ScreenPoint defaultTopLeft{created.left, created.top};
   const bool centred = description_.startPosition == StartPosition::CenterScreen;
@@ -127,10 +141,52 @@ void Form::LayOut(int dpi, FramePlace place) {
   if (!::IsIconic(hwnd_)) SettleFrame(hwnd_, description_, scale_.current(), place);
 }
 
+namespace {
+
+// Replaces `held` with picture `id` drawn for `dpi`. When that cannot be
+// loaded (GDI used up, a drawing missing), a picture already held is kept,
+// drawn for another scale: the window draws less rather than fail. With none
+// held (a window's first layout) the failure is the caller's.
+void ReplacePicture(Picture& held, ResourceId id, int dpi) {
+  try {
+    held = LoadPicture(id, dpi);
+  } catch (const RuntimeError& error) {
+    if (!held.bitmap) throw;
+    ::OutputDebugStringA(error.what());
+  } catch (const std::bad_alloc&) {
+    if (!held.bitmap) throw;
+    ::OutputDebugStringA("a picture for the new scale found no memory");
+  }
+}
+
+// Icon `id` at `size` pixels. When it cannot be loaded and the window
+// already shows one (`holding`), empty: that one stays. With none shown the
+// failure is the caller's.
+UniqueIcon IconForScale(ResourceId id, int size, bool holding) {
+  try {
+    return LoadIconResource(id, size);
+  } catch (const RuntimeError& error) {
+    if (!holding) throw;
+    ::OutputDebugStringA(error.what());
+  }
+  return UniqueIcon();
+}
+
+// Gives the frame `icon` as its `which` icon and keeps it in `held`, which
+// releases the one shown before only once replaced; an empty one changes
+// nothing.
+void ShowIcon(HWND frame, WPARAM which, UniqueIcon icon, UniqueIcon& held) {
+  if (!icon) return;
+  ::SendMessageW(frame, WM_SETICON, which, reinterpret_cast<LPARAM>(icon.get()));
+  held = std::move(icon);
+}
+
+}  // namespace
+
 void Form::ApplyScale(int dpi, const FramePlace& place) {
-  background_ = LoadPicture(description_.background, dpi);
+  ReplacePicture(background_, description_.background, dpi);
   for (LiveControl& control : controls_) {
-    control.picture = LoadPicture(control.description->picture, dpi);
+    ReplacePicture(control.picture, control.description->picture, dpi);
     const RECT r = ControlRect(*control.description, dpi);
     ::SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -148,12 +204,12 @@ void Form::ApplyScale(int dpi, const FramePlace& place) {
   // A dialog frame shows no icon; the other frames show the window's icon
   // at the sizes this scale asks for.
   if (description_.icon != 0 && description_.frameStyle != FrameStyle::FixedDialog) {
-    UniqueIcon big = LoadIconResource(description_.icon, SystemMetricAtDpi(SM_CXICON, dpi));
-    UniqueIcon small = LoadIconResource(description_.icon, SystemMetricAtDpi(SM_CXSMICON, dpi));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-    bigIcon_ = std::move(big);
-    smallIcon_ = std::move(small);
+    UniqueIcon big =
+        IconForScale(description_.icon, SystemMetricAtDpi(SM_CXICON, dpi), bool(bigIcon_));
+    UniqueIcon small =
+        IconForScale(description_.icon, SystemMetricAtDpi(SM_CXSMICON, dpi), bool(smallIcon_));
+    ShowIcon(hwnd_, ICON_BIG, std::move(big), bigIcon_);
+    ShowIcon(hwnd_, ICON_SMALL, std::move(small), smallIcon_);
   }
   ::RedrawWindow(hwnd_, nullptr, nullptr,
                  RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -232,14 +288,32 @@ Form::LiveControl* Form::ControlById(int id) {
 }
 
 void Form::Paint(HDC dc) {
-  RECT client;
+  RECT client{};
   ::GetClientRect(hwnd_, &client);
-  DrawBitmap(dc, background_.bitmap.get(), 0, 0);
+  if (!DrawBitmap(dc, background_.bitmap.get(), 0, 0)) {
+    // Refused what the picture's copy needs: its place shows the background
+    // colour for now, and the paint is tried again a little later.
+    const RECT picture{0, 0, background_.size.cx, background_.size.cy};
+    ::FillRect(dc, &picture, backBrush_.get());
+    RepaintLater();
+  }
   // Client area the picture does not cover shows the background colour.
   const RECT right{background_.size.cx, 0, client.right, client.bottom};
   const RECT below{0, background_.size.cy, background_.size.cx, client.bottom};
   if (right.left < right.right) ::FillRect(dc, &right, backBrush_.get());
   if (below.top < below.bottom) ::FillRect(dc, &below, backBrush_.get());
+}
+
+void Form::RepaintLater() {
+  // Without a timer the window is painted again when next uncovered.
+  if (!::SetTimer(hwnd_, kRepaintTimer, kRepaintDelayMs, nullptr)) {
+    ::OutputDebugStringA("SetTimer failed: a refused paint waits to be uncovered");
+  }
+}
+
+void Form::OnRepaintTimer() {
+  ::KillTimer(hwnd_, kRepaintTimer);
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void Form::OnCommand(int id, int code) {
@@ -275,10 +349,21 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   try {
     if (message == WM_NCCREATE) {
       auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      // The previous value is 0 either way: only the last error tells.
+      ::SetLastError(0);
+      if (!::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form)) &&
+          ::GetLastError() != 0) {
+        // Unbound, the window would show nothing and take no click: it is
+        // not made, and CreateFrame reports why.
+        form->bindError_ = ::GetLastError();
+        return FALSE;
+      }
       form->hwnd_ = hwnd;
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    // Where the window's own slot cannot be read, a loaded window is still
+    // found among the loaded forms.
+    if (!form) form = LoadedForm(hwnd);
     if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -298,9 +383,22 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_PAINT: {
       PaintScope paint(hwnd_);
-      Paint(paint.dc());
+      if (paint.dc()) {
+        Paint(paint.dc());
+      } else {
+        // No device context to paint with: the area is taken as painted, so
+        // that WM_PAINT does not come back at once, and painted later.
+        ::ValidateRect(hwnd_, nullptr);
+        RepaintLater();
+      }
       return 0;
     }
+    case WM_TIMER:
+      if (wParam == kRepaintTimer) {
+        OnRepaintTimer();
+        return 0;
+      }
+      return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_PRINTCLIENT:
       Paint(reinterpret_cast<HDC>(wParam));
       return 0;

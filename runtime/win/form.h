@@ -71,7 +71,12 @@ class Form {
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Draws the background picture and colour. When the picture cannot be
+  // copied, its place gets the colour and the paint is tried again later.
   void Paint(HDC dc);
+  // Paints the whole window again after a pause (a timer, not a loop).
+  void RepaintLater();
+  void OnRepaintTimer();
   void OnCommand(int id, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnActivate(bool active);
@@ -98,6 +103,9 @@ class Form {
 
   const WindowDescription& description_;
   HWND hwnd_ = nullptr;
+  // Why the window procedure refused the window it could not bind to this
+  // form (a Win32 error code); 0 when it did not.
+  DWORD bindError_ = 0;
   LayoutScale scale_;
   // Where a change of scale announced during a layout puts the frame when
   // the window is laid out at it: the rectangle Windows suggested with it.

@@ -63,7 +63,7 @@ void SettleFrame(HWND window, const WindowDescription& description, int dpi,
   if (!place.centre) return;
   // Centred again when the correction changed the frame's size.
   RECT frame;
-  ::GetWindowRect(window, &frame);
+  if (!::GetWindowRect(window, &frame)) return;
   const ScreenPoint centred = FrameTopLeft({place.screen}, true, {}, frame.right - frame.left,
                                            frame.bottom - frame.top);
   if (centred.x != frame.left || centred.y != frame.top) {
@@ -89,8 +89,8 @@ void CorrectFrame(HWND window, const WindowDescription& description, int dpi) {
   const SIZE wanted = DescribedClient(description, dpi);
   RECT frame;
   RECT client;
-  ::GetWindowRect(window, &frame);
-  ::GetClientRect(window, &client);
+  // Unmeasured, the frame stays as it is.
+  if (!::GetWindowRect(window, &frame) || !::GetClientRect(window, &client)) return;
   const int dx = wanted.cx - client.right;
   const int dy = wanted.cy - client.bottom;
   if (dx != 0 || dy != 0) {

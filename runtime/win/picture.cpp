@@ -98,13 +98,14 @@ UniqueIcon LoadIconResource(ResourceId id, int size) {
       "LoadImageW")));
 }
 
-void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
+bool DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y) {
+  if (!bitmap) return true;
   BITMAP info{};
-  if (!bitmap || !::GetObjectW(bitmap, sizeof info, &info)) return;
+  if (!::GetObjectW(bitmap, sizeof info, &info)) return false;
   UniqueMemoryDc source(CreateDrawingDc(dc));
-  if (!source) return;
+  if (!source) return false;
   SelectScope select(source.get(), bitmap);
-  ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+  return ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY) != 0;
 }
 
 }  // namespace rt

@@ -28,7 +28,8 @@ Picture LoadPicture(ResourceId id, int dpi);
 UniqueIcon LoadIconResource(ResourceId id, int size);
 
 // Draws `bitmap` with its top-left corner at (x, y), unscaled; a null bitmap
-// draws nothing.
-void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y);
+// draws nothing. False when the system refused the drawing (the device
+// context for the copy, or the copy itself), which then drew nothing.
+bool DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y);
 
 }  // namespace rt

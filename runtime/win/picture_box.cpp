@@ -25,9 +25,10 @@ void PaintEdge(HWND box) {
   const HDC dc = ::GetWindowDC(box);
   if (!dc) return;
   RECT outer;
-  ::GetWindowRect(box, &outer);
-  ::OffsetRect(&outer, -outer.left, -outer.top);
-  DrawScaledEdge(dc, outer, EdgeWidth(box), EDGE_SUNKEN);
+  if (::GetWindowRect(box, &outer)) {
+    ::OffsetRect(&outer, -outer.left, -outer.top);
+    DrawScaledEdge(dc, outer, EdgeWidth(box), EDGE_SUNKEN);
+  }
   ::ReleaseDC(box, dc);
 }
 
@@ -50,7 +51,14 @@ LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       return 1;
     case WM_PAINT: {
       PaintScope paint(hwnd);
-      RECT client;
+      // Without a device context the box is drawn less: not at all, until
+      // it is next uncovered; taken as painted, so that WM_PAINT does not
+      // come back at once.
+      if (!paint.dc()) {
+        ::ValidateRect(hwnd, nullptr);
+        return 0;
+      }
+      RECT client{};
       ::GetClientRect(hwnd, &client);
       ::FillRect(paint.dc(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
       DrawBitmap(paint.dc(), reinterpret_cast<HBITMAP>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)),

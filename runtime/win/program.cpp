@@ -1,6 +1,7 @@
 #include "runtime/win/program.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <vector>
 
@@ -39,24 +40,87 @@ void RegisterOwnerClass() {
   Check(::RegisterClassExW(&wc), "RegisterClassExW");
 }
 
-// Unloads every loaded window on the way out of the process. A window that
+// Unloads every loaded window on the way out of the process, allocating
+// nothing (it also ends the report of running out of memory). A window that
 // will not go is left to the process's end, which takes it anyway.
 void UnloadAll() noexcept {
-  // Unloading removes the form from the list, so take a copy first.
-  const std::vector<Form*> loaded = State().loaded;
-  for (Form* form : loaded) {
+  std::vector<Form*>& loaded = State().loaded;
+  while (!loaded.empty()) {
+    Form* form = loaded.back();
     try {
-      form->Unload();
-    } catch (const RuntimeError&) {
+      form->Unload();  // takes the form off the list
+    } catch (...) {
       ::OutputDebugStringA("a window could not be unloaded at program end");
     }
+    if (!loaded.empty() && loaded.back() == form) loaded.pop_back();
   }
+}
+
+// Reads from a drive without its disc fail (ERROR_NOT_READY) instead of
+// holding this thread in the system's "no disk" box until someone answers
+// it. Set for the window thread only where Windows can (7 on), so that the
+// programs it starts keep the default; those are started with the default
+// mode anyway (StartProgram), which covers the process-wide fallback.
+void FailDiscErrorsQuietly() noexcept {
+  constexpr UINT kMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+  if (!::SetThreadErrorMode(kMode, nullptr)) ::SetErrorMode(kMode);
+}
+
+// GetMessageW fails only on bad arguments, which this loop never passes, so
+// a failure is taken as passing: the loop waits a moment and goes on. Too
+// many in a row end the program through the report, with the last one's
+// number, rather than spin or end silently.
+constexpr int kMostFailedWaitsInARow = 8;
+constexpr DWORD kPauseAfterFailedWait = 50;
+
+int RunEventLoop() {
+  MSG msg{};
+  int failedInARow = 0;
+  for (;;) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    if (got == -1) {
+      if (++failedInARow == kMostFailedWaitsInARow) {
+        try {
+          ThrowLastError("GetMessageW");
+        } catch (...) {
+          ReportCurrentExceptionAndEnd();
+        }
+      }
+      ::Sleep(kPauseAfterFailedWait);
+      continue;
+    }
+    failedInARow = 0;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+// Shows the report of `number` and ends the program with it as the exit
+// code, allocating nothing.
+[[noreturn]] void ShowReportAndEnd(ErrorNumber number) noexcept {
+  ProgramState& state = State();
+  state.ending = true;
+  // The caption, null-terminated, cut to what the array holds.
+  wchar_t title[64] = {};
+  const std::size_t titleLength = std::min(state.project.title.size(), std::size(title) - 1);
+  std::copy_n(state.project.title.data(), titleLength, title);
+  // An unload on the error's way here may have asked the event loop to quit.
+  // A quit request left in the queue would end the report's own modal loop
+  // at once, so the report would vanish unread: take it out first.
+  MSG quit;
+  ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  const ErrorReportText report = FormatErrorReport(number);
+  ::MessageBoxW(nullptr, report.data(), title,
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  EndProgram(static_cast<UINT>(number));
 }
 
 }  // namespace
 
 int RunProgram(const ProjectDescriptor& project, Form& startup) {
   State().project = project;
+  FailDiscErrorsQuietly();
   try {
     RestrictDllSearch();
     DeclareDpiAwareness();
@@ -68,12 +132,7 @@ int RunProgram(const ProjectDescriptor& project, Form& startup) {
   } catch (...) {
     ReportCurrentExceptionAndEnd();
   }
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return RunEventLoop();
 }
 
 void EndProgram(UINT exitCode) {
@@ -83,18 +142,8 @@ void EndProgram(UINT exitCode) {
 }
 
 void ReportErrorAndEnd(const RuntimeError& error) {
-  ProgramState& state = State();
-  state.ending = true;
   ::OutputDebugStringA(error.what());
-  const std::wstring title(state.project.title);
-  // An unload on the error's way here may have asked the event loop to quit.
-  // A quit request left in the queue would end the report's own modal loop
-  // at once, so the report would vanish unread: take it out first.
-  MSG quit;
-  ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  ::MessageBoxW(nullptr, FormatErrorReport(error.number()).c_str(), title.c_str(),
-                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
-  EndProgram(static_cast<UINT>(error.number()));
+  ShowReportAndEnd(error.number());
 }
 
 void ReportCurrentExceptionAndEnd() {
@@ -103,9 +152,12 @@ void ReportCurrentExceptionAndEnd() {
   } catch (const RuntimeError& error) {
     ReportErrorAndEnd(error);
   } catch (const std::bad_alloc&) {
-    ReportErrorAndEnd(RuntimeError(ErrorNumber::OutOfMemory, "operator new"));
+    // Memory has run out: nothing on the way to the report may ask for any.
+    ::OutputDebugStringA("operator new failed with run-time error 7");
+    ShowReportAndEnd(ErrorNumber::OutOfMemory);
   } catch (...) {
-    ReportErrorAndEnd(RuntimeError(ErrorNumber::InvalidProcedureCall, "action"));
+    ::OutputDebugStringA("an action failed with run-time error 5");
+    ShowReportAndEnd(ErrorNumber::InvalidProcedureCall);
   }
 }
 
@@ -143,6 +195,13 @@ HWND HiddenOwnerWindow() {
 }
 
 void NoteFormLoaded(Form& form) { State().loaded.push_back(&form); }
+
+Form* LoadedForm(HWND hwnd) {
+  for (Form* form : State().loaded) {
+    if (form->hwnd() == hwnd) return form;
+  }
+  return nullptr;
+}
 
 void NoteFormUnloaded(Form& form) {
   ProgramState& state = State();

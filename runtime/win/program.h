@@ -21,6 +21,8 @@ struct ProjectDescriptor {
 // Registers the runtime's window classes, loads and shows `startup` and runs
 // the event loop until the last loaded window is unloaded. Returns the exit
 // code. A run-time error during start-up is reported and ends the program.
+// The window thread fails reads from a drive without its disc at once,
+// never asking the user with the system's box.
 int RunProgram(const ProjectDescriptor& project, Form& startup);
 
 // Closes every loaded window at once (releasing their components) and ends
@@ -48,8 +50,9 @@ void ReportCallbackException() noexcept;
 std::wstring ApplicationFolder();
 
 // Starts the program at `path` as a separate process with `showState` as its
-// initial show state, no working folder (it inherits ours) and no wait. A name
-// without extension gets ".exe". Throws RuntimeError when it cannot start.
+// initial show state, no working folder (it inherits ours), the system's
+// default error mode and no wait. A name without extension gets ".exe".
+// Throws RuntimeError when it cannot start.
 StartOutcome StartProgram(std::wstring_view path, int showState);
 
 // The runtime's hidden top-level window. Windows kept out of the taskbar are
@@ -61,6 +64,8 @@ HWND HiddenOwnerWindow();
 // Bookkeeping of loaded windows, kept by Form.
 void NoteFormLoaded(Form& form);
 void NoteFormUnloaded(Form& form);
+// The loaded form whose window is `hwnd`; null when none is.
+Form* LoadedForm(HWND hwnd);
 
 namespace detail {
 bool BeginAction();

@@ -19,8 +19,10 @@ StartOutcome StartProgram(std::wstring_view path, int showState) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showState);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, nullptr, &startup, &process)) {
+    // The program gets the system's default error mode, not the one this
+    // program runs with (which keeps the "no disk" box away from it).
+    if (!::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
       return ::GetLastError();
     }
     UniqueKernelHandle processHandle(process.hProcess);

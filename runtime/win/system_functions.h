@@ -44,8 +44,10 @@ struct SystemFunctions {
   int(WINAPI* getSystemMetricsForDpi)(int index, UINT dpi) = nullptr;
 };
 
-// This process's table: bound on first use (thread-safe) and kept for the
-// life of the process.
+// This process's table: bound on first use and kept for the life of the
+// process. The first use is RunProgram's, on the window thread before any
+// other thread exists (the runtime's statics have no thread-safe guard:
+// cmake/window-thread.cmake); other threads only read it.
 const SystemFunctions& System();
 
 // The export `name` of the loaded `module`, or null where this Windows lacks

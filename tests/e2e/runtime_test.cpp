@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,11 +37,11 @@ HWND ReportButton(HWND report) {
   return nullptr;
 }
 
-// A run-time error at start-up, in an action, or in a window procedure
-// outside any action (a change of scale whose art cannot be loaded) gives
-// one report, which stays until dismissed; then the program ends.
+// A run-time error at start-up or in an action gives one report, which
+// stays until dismissed; then the program ends. Running out of memory is
+// reported although nothing can be allocated any more.
 TEST(RuntimeErrorReport, StaysUntilDismissedThenEndsTheProgram) {
-  enum class Trigger { None, Click, ScaleChange };
+  enum class Trigger { None, Click };
   struct Case {
     const wchar_t* fault;
     Trigger trigger;        // what the test does to raise the error, if anything
@@ -51,26 +52,20 @@ TEST(RuntimeErrorReport, StaysUntilDismissedThenEndsTheProgram) {
       {L"load-fails", Trigger::None, L"53"},
       {L"click-fails", Trigger::Click, L"53"},
       {L"click-unloads-then-fails", Trigger::Click, L"53"},
-      // FindResourceW finds no drawing for the new scale.
-      {L"scale-change-fails", Trigger::ScaleChange, L"5"},
+      {L"out-of-memory", Trigger::Click, L"7"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.fault));
     const auto probe = StartProbe(c.fault);
-    if (c.trigger != Trigger::None) {
+    if (c.trigger == Trigger::Click) {
       const HWND form = probe->WaitForWindow(kFormClass);
       ASSERT_NE(form, nullptr);
-      if (c.trigger == Trigger::Click) {
-        PostClick(ChildByText(form, L"Click"));
-      } else {
-        const int other = OtherDpi(TestDpi());
-        // The report holds the message: it is not answered until dismissed.
-        ASSERT_NO_FATAL_FAILURE(SendDpiChanged(form, probe->pid(), other,
-                                               SuggestedRect(form, TestDpi(), other), false));
-      }
+      PostClick(ChildByText(form, L"Click"));
     }
     const HWND report = probe->WaitForWindow(kMessageBoxClass, 10000);
-    ASSERT_NE(report, nullptr) << "no error report";
+    ASSERT_NE(report, nullptr) << "no error report; the program "
+                               << (probe->IsRunning() ? "runs" : "ended with exit code ")
+                               << (probe->IsRunning() ? 0 : probe->ExitCode());
     EXPECT_EQ(TextOf(report), L"probe");
     std::wstring body;
     for (HWND child : ChildWindows(report)) body += TextOf(child) + L"\n";
@@ -110,6 +105,50 @@ void Repaint(HWND window) {
 constexpr Twips kProbeButton = {240, 120, 975, 300};
 constexpr int kEdgeTwips = 30;  // the button's frame and the box's edge
 
+// Checks that the probe's focused button, laid out at `dpi`, shows `face`
+// centred inside its frame, whole where the focus marker leaves it.
+void ExpectFace(const ClientSnapshot& shot, HWND button, HWND form, const ArtPicture& face,
+                int dpi) {
+  const ChildPixels pixels(shot, button, form);
+  const RECT r = ScaledRect(kProbeButton, dpi);
+  const int frame = Scaled(kEdgeTwips, dpi);
+  const int left = frame + (Width(r) - 2 * frame - face.width()) / 2;
+  const int top = frame + (Height(r) - 2 * frame - face.height()) / 2;
+  // The button has the focus: its marker runs one scaled pixel inside the
+  // frame, over the face's edge; the face inside it must be whole.
+  const int marker = 2 * Scaled(15, dpi);
+  for (int fy = 0; fy < face.height(); ++fy) {
+    for (int fx = 0; fx < face.width(); ++fx) {
+      const int x = left + fx;
+      const int y = top + fy;
+      if (x < frame + marker || y < frame + marker || x >= Width(r) - frame - marker ||
+          y >= Height(r) - frame - marker) {
+        continue;
+      }
+      ASSERT_EQ(pixels.Pixel(x, y), face.Pixel(fx, fy)) << "face pixel " << fx << "," << fy;
+    }
+  }
+}
+
+// True when the form's client area shows `background` at its top-left
+// corner wherever no control covers it.
+bool ShowsBackground(HWND form, const ArtPicture& background) {
+  std::vector<RECT> covered;
+  for (const HWND child : ChildWindows(form)) covered.push_back(WindowRectIn(child, form));
+  const ClientSnapshot shot(form);
+  for (int y = 0; y < background.height(); ++y) {
+    for (int x = 0; x < background.width(); ++x) {
+      const POINT at{x, y};
+      if (std::any_of(covered.begin(), covered.end(),
+                      [&](const RECT& r) { return ::PtInRect(&r, at) != 0; })) {
+        continue;
+      }
+      if (shot.Pixel(x, y) != background.Pixel(x, y)) return false;
+    }
+  }
+  return true;
+}
+
 // The system refuses the device contexts and bitmaps that the drawing of a
 // button and of a picture box asks for, as when the process has reached its
 // GDI handle quota: the window draws less, never ends, never spins and shows
@@ -125,6 +164,20 @@ TEST(DisplayScaleDrawing, RefusedDeviceContextsAndBitmapsDrawLessAndNeverEndTheP
   const HWND box = ChildByText(form, probe::kBoxText);
   ASSERT_NE(button, nullptr);
   ASSERT_NE(box, nullptr);
+
+  // The form's own paints are refused too: its background is painted in
+  // its colour meanwhile, and painted again by itself, with no repaint asked
+  // from outside, until its picture shows.
+  const ArtPicture background = ArtForDpi(L"frmabout", L"logo", dpi);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return IntegerProperty(form, probe::kRefusedDcsProperty) >= probe::kRefusalsPerKind &&
+               ShowsBackground(form, background);
+      },
+      5000))
+      << "the form was refused " << IntegerProperty(form, probe::kRefusedDcsProperty)
+      << " device contexts and its background picture "
+      << (ShowsBackground(form, background) ? "shows" : "does not show");
 
   // Repainted until every refusal has been made: bitmaps are asked for by
   // the enlarged button frame and box edge only, so their refusals show
@@ -172,26 +225,7 @@ TEST(DisplayScaleDrawing, RefusedDeviceContextsAndBitmapsDrawLessAndNeverEndTheP
   const ClientSnapshot shot(form);
   {
     SCOPED_TRACE("button face");
-    const ChildPixels pixels(shot, button, form);
-    const ArtPicture face = ArtForDpi(L"mp3play", L"command1", dpi);
-    const RECT r = ScaledRect(kProbeButton, dpi);
-    const int frame = Scaled(kEdgeTwips, dpi);
-    const int left = frame + (Width(r) - 2 * frame - face.width()) / 2;
-    const int top = frame + (Height(r) - 2 * frame - face.height()) / 2;
-    // The button has the focus: its marker runs one scaled pixel inside the
-    // frame, over the face's edge; the face inside it must be whole.
-    const int marker = 2 * Scaled(15, dpi);
-    for (int fy = 0; fy < face.height(); ++fy) {
-      for (int fx = 0; fx < face.width(); ++fx) {
-        const int x = left + fx;
-        const int y = top + fy;
-        if (x < frame + marker || y < frame + marker || x >= Width(r) - frame - marker ||
-            y >= Height(r) - frame - marker) {
-          continue;
-        }
-        ASSERT_EQ(pixels.Pixel(x, y), face.Pixel(fx, fy)) << "face pixel " << fx << "," << fy;
-      }
-    }
+    ExpectFace(shot, button, form, ArtForDpi(L"mp3play", L"command1", dpi), dpi);
   }
   {
     SCOPED_TRACE("picture box");
@@ -209,6 +243,48 @@ TEST(DisplayScaleDrawing, RefusedDeviceContextsAndBitmapsDrawLessAndNeverEndTheP
   EXPECT_TRUE(WaitUntil([&] { return TextOf(form) == L"clicks: 1"; }, 3000))
       << "caption reads " << ToUtf8(TextOf(form));
   EXPECT_TRUE(TopLevelWindows(probe->pid(), kMessageBoxClass).empty()) << "a report appeared";
+}
+
+// A change of scale whose art cannot be loaded (the button's face is drawn
+// for 100% only; GDI used up fails the same way) is no failure of an
+// action: the window is laid out at the new scale and keeps the art it has,
+// shows no report and still takes clicks.
+TEST(ScaleChangeWithoutArt, KeepsTheArtItHasAndShowsNoReport) {
+  const auto probe = StartProbe(L"scale-change-fails");
+  const HWND form = probe->WaitForWindow(kFormClass);
+  ASSERT_NE(form, nullptr);
+  const HWND button = ChildByText(form, probe::kButtonText);
+  ASSERT_NE(button, nullptr);
+  const int from = TestDpi();
+  const int to = OtherDpi(from);
+  // Answered: the window does not wait on a report.
+  ASSERT_NO_FATAL_FAILURE(SendDpiChanged(form, probe->pid(), to, SuggestedRect(form, from, to)));
+  ::Sleep(500);
+  ASSERT_TRUE(probe->IsRunning()) << "the program ended with exit code " << probe->ExitCode();
+  EXPECT_TRUE(TopLevelWindows(probe->pid(), kMessageBoxClass).empty()) << "a report appeared";
+  ExpectRect(WindowRectIn(button, form), ScaledRect(kProbeButton, to), "button at the new scale");
+
+  Repaint(form);
+  ::Sleep(500);
+  {
+    SCOPED_TRACE("the face drawn for the scale it started at");
+    ExpectFace(ClientSnapshot(form), button, form, ArtForDpi(L"mp3play", L"command2", from), to);
+  }
+  PostClick(button);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(form) == L"clicks: 1"; }, 3000))
+      << "caption reads " << ToUtf8(TextOf(form));
+}
+
+// The window thread fails a read from a drive without its disc at once,
+// rather than hold the window in the system's "no disk" box until someone
+// answers it. (Wine shows no such box: the mode the thread runs with is
+// what can be checked here.)
+TEST(WindowThread, FailsReadsFromADriveWithoutItsDiscWithoutAsking) {
+  const auto probe = StartProbe(L"");
+  const HWND form = probe->WaitForWindow(kFormClass);
+  ASSERT_NE(form, nullptr);
+  const int mode = IntegerProperty(form, probe::kErrorModeProperty);
+  EXPECT_NE(mode & SEM_FAILCRITICALERRORS, 0) << "the window thread's error mode is " << mode;
 }
 
 // A double-click reaches a button as down, up, double-click, up. Each press

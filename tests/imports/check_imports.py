@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Lists every function the given executables import, with the first Windows
 that has it, and fails when an import is missing from the table or needs a
-Windows newer than the oldest the programs support.
+Windows newer than the oldest the programs support, or when an executable
+lacks IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP (each runs from the disc, and
+Windows would otherwise page it from there; cmake/pe_run_from_swap.py sets
+it).
 
 usage: check_imports.py TABLE EXECUTABLE...
 
@@ -11,7 +14,7 @@ and an optional note; lines starting with "#" and blank lines are skipped.
 
 import sys
 
-from pe_imports import PeFormatError, read_imports
+from pe_imports import PeFormatError, read_characteristics, read_imports
 
 # In release order; each Windows has every function its predecessors have.
 WINDOWS_VERSIONS = [
@@ -27,6 +30,7 @@ WINDOWS_VERSIONS = [
     "Windows 11",
 ]
 OLDEST_SUPPORTED = "Windows 7"
+REMOVABLE_RUN_FROM_SWAP = 0x0400
 
 
 class TableError(ValueError):
@@ -66,6 +70,15 @@ def problems(imports, table):
     return found
 
 
+def flag_problems(characteristics):
+    """The file header flags an executable on the disc lacks."""
+    if characteristics & REMOVABLE_RUN_FROM_SWAP:
+        return []
+    return [f"Characteristics {characteristics:#06x} lack IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP "
+            f"({REMOVABLE_RUN_FROM_SWAP:#06x}): Windows would page it from the disc; "
+            "cmake/pe_run_from_swap.py sets it after linking"]
+
+
 def main(argv):
     if len(argv) < 3:
         print("usage: check_imports.py TABLE EXECUTABLE...", file=sys.stderr)
@@ -76,15 +89,17 @@ def main(argv):
     for path in argv[2:]:
         try:
             imports = read_imports(path)
+            characteristics = read_characteristics(path)
         except (OSError, PeFormatError) as error:
             print(f"FAIL {path}: {error}")
             failures += 1
             continue
         newest = max((WINDOWS_VERSIONS.index(table[i]) for i in imports if i in table), default=0)
-        print(f"{path}: {len(imports)} imports, the newest from {WINDOWS_VERSIONS[newest]}")
+        print(f"{path}: {len(imports)} imports, the newest from {WINDOWS_VERSIONS[newest]}; "
+              f"Characteristics {characteristics:#06x}")
         for dll, function in imports:
             print(f"  {dll}\t{function}\t{table.get((dll, function), '(not in the table)')}")
-        for problem in problems(imports, table):
+        for problem in problems(imports, table) + flag_problems(characteristics):
             print(f"FAIL {path}: {problem}")
             failures += 1
     return 1 if failures else 0

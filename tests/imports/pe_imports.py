@@ -1,4 +1,5 @@
-"""Reads the functions a Windows executable imports from its PE headers.
+"""Reads the functions a Windows executable imports from its PE headers,
+and its file header's Characteristics.
 
 Covers PE32 (x86) and PE32+ (x64) images, the import directory and the
 delay-load import directory. A function imported by ordinal is named "#N".
@@ -23,6 +24,7 @@ class _Image:
         if data[pe:pe + 4] != b"PE\0\0":
             raise PeFormatError("no PE signature")
         coff = pe + 4
+        self.characteristics = self.u16(coff + 18)
         section_count = self.u16(coff + 2)
         optional_size = self.u16(coff + 16)
         optional = coff + 20
@@ -91,10 +93,19 @@ class _Image:
             rva += step
 
 
+def _read_image(path):
+    with open(path, "rb") as file:
+        return _Image(file.read())
+
+
+def read_characteristics(path):
+    """Returns the Characteristics of `path`'s file header (IMAGE_FILE_*)."""
+    return _read_image(path).characteristics
+
+
 def read_imports(path):
     """Returns sorted (dll in lower case, function) pairs that `path` imports."""
-    with open(path, "rb") as file:
-        image = _Image(file.read())
+    image = _read_image(path)
     imports = set()
     directories = image.directories
 

@@ -1,19 +1,26 @@
-"""Tests of the import reader and the import check, on PE images made here."""
+"""Tests of the import reader, the import and flag checks and the step that
+sets the flag after linking, on PE images made here."""
 
+import os
 import struct
+import sys
 import tempfile
 import unittest
 
-from check_imports import TableError, parse_table, problems
-from pe_imports import PeFormatError, read_imports
+from check_imports import TableError, flag_problems, parse_table, problems
+from pe_imports import PeFormatError, read_characteristics, read_imports
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
+import pe_run_from_swap  # noqa: E402
 
 SECTION_RVA = 0x1000
 SECTION_FILE_OFFSET = 0x200
 
 
-def make_pe(pointer_size, imports):
+def make_pe(pointer_size, imports, characteristics=0, checksum=0):
     """A PE image (PE32 for 4-byte pointers, PE32+ for 8) with one section
-    holding an import directory for `imports`: [(dll, [name or ordinal])]."""
+    holding an import directory for `imports`: [(dll, [name or ordinal])],
+    and the given file header Characteristics and optional header CheckSum."""
     descriptors_size = 20 * (len(imports) + 1)
     body = bytearray(descriptors_size)
     descriptors = []
@@ -36,13 +43,15 @@ def make_pe(pointer_size, imports):
     optional_size = (96 if pointer_size == 4 else 112) + 16 * 8
     optional = bytearray(optional_size)
     struct.pack_into("<H", optional, 0, 0x10B if pointer_size == 4 else 0x20B)
+    struct.pack_into("<I", optional, 64, checksum)
     struct.pack_into("<I", optional, optional_size - 16 * 8 - 4, 16)
     struct.pack_into("<II", optional, optional_size - 16 * 8 + 8, SECTION_RVA, descriptors_size)
 
     headers = bytearray(0x40)
     headers[:2] = b"MZ"
     struct.pack_into("<I", headers, 0x3C, 0x40)
-    headers += b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C, 1, 0, 0, 0, optional_size, 0)
+    headers += b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C, 1, 0, 0, 0, optional_size,
+                                        characteristics)
     headers += optional
     headers += b".idata\0\0" + struct.pack("<IIII", len(body), SECTION_RVA, len(body),
                                           SECTION_FILE_OFFSET) + bytes(16)
@@ -78,6 +87,69 @@ class ReadImportsTest(unittest.TestCase):
             with self.subTest(name):
                 with self.assertRaises(PeFormatError):
                     self.read(image)
+
+
+class CharacteristicsTest(unittest.TestCase):
+    # What the linker gives the programs (x86, x64), and the same marked.
+    UNMARKED = [0x030E, 0x022E, 0]
+    MARKED = [0x070E, 0x062E, 0x0400]
+
+    def test_reads_the_file_header_flags_for_both_bitnesses(self):
+        for pointer_size in (4, 8):
+            with self.subTest(pointer_size=pointer_size):
+                with tempfile.NamedTemporaryFile(suffix=".exe") as file:
+                    file.write(make_pe(pointer_size, [("KERNEL32.dll", ["Sleep"])], 0x062E))
+                    file.flush()
+                    self.assertEqual(read_characteristics(file.name), 0x062E)
+
+    def test_accepts_only_images_run_from_swap(self):
+        for characteristics in self.MARKED:
+            with self.subTest(f"{characteristics:#06x}"):
+                self.assertEqual(flag_problems(characteristics), [])
+        for characteristics in self.UNMARKED:
+            with self.subTest(f"{characteristics:#06x}"):
+                found = flag_problems(characteristics)
+                self.assertEqual(len(found), 1)
+                self.assertIn(f"{characteristics:#06x} lack IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP",
+                              found[0])
+
+
+class RunFromSwapStepTest(unittest.TestCase):
+    def test_sets_the_flag_keeping_the_other_flags_and_a_zero_checksum(self):
+        for pointer_size in (4, 8):
+            for before, after in zip(CharacteristicsTest.UNMARKED, CharacteristicsTest.MARKED):
+                with self.subTest(pointer_size=pointer_size, before=f"{before:#06x}"):
+                    image = bytearray(make_pe(pointer_size, [("KERNEL32.dll", ["Sleep"])], before))
+                    self.assertEqual(pe_run_from_swap.mark(image), (before, after))
+                    _, checksum_at = pe_run_from_swap.header_offsets(image)
+                    self.assertEqual(struct.unpack_from("<I", image, checksum_at)[0], 0)
+                    marked = bytes(image)
+                    pe_run_from_swap.mark(image)
+                    self.assertEqual(bytes(image), marked, "marking again changed the image")
+
+    def test_keeps_a_set_checksum_right(self):
+        for pointer_size in (4, 8):
+            with self.subTest(pointer_size=pointer_size):
+                image = bytearray(make_pe(pointer_size, [("KERNEL32.dll", ["Sleep"])], 0x022E, 1))
+                _, checksum_at = pe_run_from_swap.header_offsets(image)
+                right = pe_run_from_swap.pe_checksum(image, checksum_at)
+                struct.pack_into("<I", image, checksum_at, right)
+                pe_run_from_swap.mark(image)
+                # One 16-bit word grew by 0x0400, without a carry: so does the sum.
+                self.assertEqual(struct.unpack_from("<I", image, checksum_at)[0], right + 0x0400)
+
+    def test_rejects_what_is_not_a_pe_image(self):
+        good = make_pe(8, [("KERNEL32.dll", ["Sleep"])])
+        bad = {
+            "empty": b"",
+            "no MZ": b"ZM" + good[2:],
+            "no PE signature": good[:0x40] + b"XX\0\0" + good[0x44:],
+            "unknown magic": good[:0x58] + b"\x07\x01" + good[0x5A:],
+        }
+        for name, image in bad.items():
+            with self.subTest(name):
+                with self.assertRaises(pe_run_from_swap.PeFormatError):
+                    pe_run_from_swap.mark(bytearray(image))
 
 
 class TableTest(unittest.TestCase):

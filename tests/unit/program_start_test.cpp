@@ -50,6 +50,7 @@ TEST(StartWithElevationFallback, RaisesForEveryOtherFailure) {
       {"file not found", 2, 0, ErrorNumber::FileNotFound, 0},
       {"folder not found", 3, 0, ErrorNumber::FileNotFound, 0},
       {"access denied", 5, 0, ErrorNumber::PermissionDenied, 0},
+      {"disc taken out", 21, 0, ErrorNumber::DiskNotReady, 0},
       {"bad executable", 193, 0, ErrorNumber::InvalidProcedureCall, 0},
       {"elevated start fails", kErrorElevationRequired, 2, ErrorNumber::FileNotFound, 1},
   };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "runtime/core/runtime_error.h"
@@ -59,12 +60,14 @@ constexpr rt::ControlDescription kDrawnControls[] = {
 
 constexpr rt::WindowDescription Describe(
     std::span<const rt::ControlDescription> controls,
-    rt::StartPosition start = rt::StartPosition::WindowsDefault, rt::ResourceId icon = 0) {
+    rt::StartPosition start = rt::StartPosition::WindowsDefault, rt::ResourceId icon = 0,
+    rt::ResourceId background = 0) {
   return {.name = L"ProbeForm",
           .caption = L"clicks: 0",
           .client = {0, 0, 3000, 1200},
           .startPosition = start,
           .icon = icon,
+          .background = background,
           .backColor = rt::MakeRgb(0x47, 0x7A, 0xCB),
           .controls = controls};
 }
@@ -74,6 +77,9 @@ constexpr rt::WindowDescription kFormWithFailingComponent = Describe(kButtonAndF
 constexpr rt::WindowDescription kFormDrawnAt100Only = Describe(kButtonDrawnAt100Only);
 constexpr rt::WindowDescription kDrawnForm =
     Describe(kDrawnControls, rt::StartPosition::WindowsDefault, IDI_PROBE);
+// The drawn form over a background picture of 73x54 pixels (at 96 dpi).
+constexpr rt::WindowDescription kDrawnFormOverPicture =
+    Describe(kDrawnControls, rt::StartPosition::WindowsDefault, IDI_PROBE, IDB_PROBE_PICTURE);
 constexpr rt::WindowDescription kCentredDrawnForm =
     Describe(kDrawnControls, rt::StartPosition::CenterScreen, IDI_PROBE);
 
@@ -84,6 +90,7 @@ const rt::WindowDescription& DescriptionFor(Fault fault) {
     case Fault::ScaleChangeFails:
       return kFormDrawnAt100Only;
     case Fault::PaintFails:
+      return kDrawnFormOverPicture;
     case Fault::PlacedOnScreens:
     case Fault::AsOnWindows81:
       return kDrawnForm;
@@ -117,6 +124,7 @@ Fault FaultNamed(std::wstring_view argument) {
   if (argument == L"load-fails") return Fault::LoadFails;
   if (argument == L"click-fails") return Fault::ClickFails;
   if (argument == L"click-unloads-then-fails") return Fault::ClickUnloadsThenFails;
+  if (argument == L"out-of-memory") return Fault::OutOfMemory;
   if (argument == L"scale-change-fails") return Fault::ScaleChangeFails;
   if (argument == L"paint-fails") return Fault::PaintFails;
   if (argument == L"centred-on-screens") return Fault::CentredOnScreens;
@@ -147,6 +155,7 @@ void ProbeForm::OnLoad() {
   SetIntegerProperty(hwnd(), kWindowDpiProperty, rt::WindowDpi(hwnd()));
   SetIntegerProperty(hwnd(), kBigIconProperty, IconWidth(hwnd(), ICON_BIG));
   SetIntegerProperty(hwnd(), kSmallIconProperty, IconWidth(hwnd(), ICON_SMALL));
+  SetIntegerProperty(hwnd(), kErrorModeProperty, static_cast<int>(::GetThreadErrorMode()));
 }
 
 void ProbeForm::OnClick(std::wstring_view) {
@@ -156,6 +165,9 @@ void ProbeForm::OnClick(std::wstring_view) {
     case Fault::ClickUnloadsThenFails:
       Unload();
       throw rt::RuntimeError(rt::ErrorNumber::FileNotFound, "click action");
+    case Fault::OutOfMemory:
+      RefuseMemoryFromNowOn();
+      throw std::bad_alloc();
     default:
       ++clicks_;
       ::SetWindowTextW(hwnd(), (L"clicks: " + std::to_wstring(clicks_)).c_str());

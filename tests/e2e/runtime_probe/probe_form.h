@@ -18,10 +18,12 @@ enum class Fault {
   LoadFails,         // the load action raises
   ClickFails,        // the button's click action raises
   ClickUnloadsThenFails,  // the click action unloads its window, then raises
+  OutOfMemory,       // the click action runs out of memory, as does every later request
   ScaleChangeFails,  // the button's face has no drawing for any scale but 100%
   // The modes below show the drawn form: a button with a face picture, a
   // picture box with a picture, an icon; the button counts its clicks.
-  PaintFails,        // the drawing's device contexts and bitmaps are refused at first
+  PaintFails,        // the drawing's device contexts and bitmaps are refused at first;
+                     // the form has a background picture as well
   CentredOnScreens,  // centred, on the fake screens of probe_modes.h
   PlacedOnScreens,   // where the window manager puts it, on the fake screens
   ScaleChangesWhilePlacing,  // centred on the fake screens; WM_DPICHANGED while placed
@@ -37,6 +39,10 @@ void SetCurrentFault(Fault fault);
 
 // The system's scale as this process sees it (the screen's LOGPIXELSY).
 int SystemDpi();
+
+// From the call on, every request for memory through operator new fails
+// (probe_seams.cpp); the system's own allocations are not affected.
+void RefuseMemoryFromNowOn();
 
 class ProbeForm final : public rt::Form {
  public:

@@ -39,6 +39,7 @@ inline constexpr wchar_t kLayoutDpiProperty[] = L"probe.layoutDpi";  // Form::dp
 inline constexpr wchar_t kWindowDpiProperty[] = L"probe.windowDpi";  // rt::WindowDpi
 inline constexpr wchar_t kBigIconProperty[] = L"probe.bigIcon";      // its icons' widths
 inline constexpr wchar_t kSmallIconProperty[] = L"probe.smallIcon";
+inline constexpr wchar_t kErrorModeProperty[] = L"probe.errorMode";  // GetThreadErrorMode
 // ... and, in mode paint-fails, on each control whose drawing asked for a
 // device context or bitmap: how many of each it was refused. Two of each
 // are refused per control, then every request is granted.

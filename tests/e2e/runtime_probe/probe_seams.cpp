@@ -3,10 +3,13 @@
 // (refused at first in mode paint-fails), the table of screens (faked in the
 // screen modes) and the lookup of system functions (playing Windows 8.1 in
 // mode as-on-windows-8.1). In every other mode each does what the
-// runtime's does.
+// runtime's does. And operator new, which fails every request once
+// RefuseMemoryFromNowOn has been called (mode out-of-memory).
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "runtime/win/display_scale.h"
@@ -34,13 +37,32 @@ rt::Screen FakeScreen(const FakeArea& area, int dpi, bool primary) {
   return {{area.left, area.top, area.right, area.bottom}, dpi, primary};
 }
 
+// Set by RefuseMemoryFromNowOn: from then on operator new fails.
+bool g_memoryRefused = false;
+
+void* Allocate(std::size_t size) {
+  if (g_memoryRefused) throw std::bad_alloc();
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+
 HRESULT WINAPI FakeScaleForEveryMonitor(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
   *dpiX = *dpiY = static_cast<UINT>(FakeScreenDpi(SystemDpi()));
   return S_OK;
 }
 
 }  // namespace
+
+void RefuseMemoryFromNowOn() { g_memoryRefused = true; }
+
 }  // namespace probe
+
+void* operator new(std::size_t size) { return probe::Allocate(size); }
+void* operator new[](std::size_t size) { return probe::Allocate(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace rt {
 
