@@ -20,16 +20,15 @@
 namespace mp3::layer3 {
 
 struct SignalKernels {
-  const char* name;
   void (*inverseMdctGranule)(const std::array<float, kLines>& xr, const GranuleInfo& info, OverlapMemory& overlap,
                              SubbandSamples& out);
   void (*synthesize)(const SlotVectors& subbands, SynthesisMemory& memory, std::span<float> out, int stride);
 };
 
-inline constexpr SignalKernels kPlainKernels = {"plain", &InverseMdctGranule, &Synthesize};
+inline constexpr SignalKernels kPlainKernels = {&InverseMdctGranule, &Synthesize};
 
 #if MP3_SSE2_KERNELS
-inline constexpr SignalKernels kSse2Kernels = {"SSE2", &InverseMdctGranuleSse2, &SynthesizeSse2};
+inline constexpr SignalKernels kSse2Kernels = {&InverseMdctGranuleSse2, &SynthesizeSse2};
 inline constexpr const SignalKernels& kDefaultKernels = kSse2Kernels;
 #else
 inline constexpr const SignalKernels& kDefaultKernels = kPlainKernels;
