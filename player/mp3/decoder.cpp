@@ -49,8 +49,8 @@ void Decoder::DecodeGranule(int granule, std::span<float> out) {
       ReorderShortBlock(spectrum_[ch], bands, BandSplitOf(info, header.version).firstShortBand);
     }
     ReduceAliases(spectrum_[ch], info);
-    InverseMdctGranule(spectrum_[ch], info, overlap_[ch], subbands_);
-    Synthesize(subbands_, synthesis_[ch], out.subspan(ch), channels);
+    kernels_->inverseMdctGranule(spectrum_[ch], info, overlap_[ch], subbands_);
+    kernels_->synthesize(subbands_, synthesis_[ch], out.subspan(ch), channels);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "player/mp3/layer3/bitstream.h"
 #include "player/mp3/layer3/granule.h"
 #include "player/mp3/layer3/hybrid_filter.h"
+#include "player/mp3/layer3/signal_kernels.h"
 #include "player/mp3/layer3/synthesis.h"
 #include "player/mp3/stream_parser.h"
 
@@ -22,6 +23,12 @@ inline constexpr std::size_t kMaxFrameSamples = 1152 * 2;
 // Its size is fixed; decoding allocates nothing.
 class Decoder {
  public:
+  // Decodes with the build's fastest filter-bank kernels.
+  Decoder() = default;
+  // Decodes with `kernels`, which must outlive the decoder (tests compare
+  // the plain kernels with the vector ones).
+  explicit Decoder(const layer3::SignalKernels& kernels) : kernels_(&kernels) {}
+
   // Decodes one frame as StreamParser yields it into exactly
   // header.samplesPerFrame * header.channels interleaved samples at full
   // scale 1.0, not clipped. `out` must hold that many. Returns true when the
@@ -40,6 +47,7 @@ class Decoder {
   void ClearFilterMemories();
   void DecodeGranule(int granule, std::span<float> out);
 
+  const layer3::SignalKernels* kernels_ = &layer3::kDefaultKernels;
   layer3::BitstreamReader reader_;
   layer3::FrameData frame_;
   std::array<std::array<float, layer3::kLines>, 2> spectrum_{};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the MP3 stream parser for a bounded time, starting from the seed
-# corpus, and ends with a summary: executions, speed, coverage and findings.
-#   run-fuzzer.sh FUZZER SECONDS FINDINGS-DIR [INPUTS-DIR]
+# Fuzzes one of the MP3 fuzz targets for a bounded time, starting from the
+# seed corpus, and ends with a summary: executions, speed, coverage and
+# findings.
+#   [MP3_FUZZ_MAX_LEN=BYTES] run-fuzzer.sh FUZZER SECONDS FINDINGS-DIR [INPUTS-DIR]
 # New interesting inputs go to INPUTS-DIR when given, kept for merging or
 # coverage reports, else to a temporary folder removed at the end; never into
 # the committed corpus. Crashing, leaking, slow or memory-hungry inputs are
@@ -23,11 +24,12 @@ touch "$work/start"
 inputs=${4:-$work/new}
 mkdir -p "$inputs"
 
-# One worker. Inputs up to 8 KB hold several of the longest frames and any
-# tag header; no allocation may reach 1 MB, whatever a tag claims.
+# One worker. Inputs up to 8 KB (unless MP3_FUZZ_MAX_LEN says otherwise)
+# hold several of the longest frames and any tag header; no allocation may
+# reach 1 MB, whatever a tag claims.
 "$fuzzer" \
   -max_total_time="$seconds" \
-  -max_len=8192 \
+  -max_len="${MP3_FUZZ_MAX_LEN:-8192}" \
   -timeout=10 \
   -rss_limit_mb=2048 \
   -malloc_limit_mb=1 \
@@ -41,7 +43,7 @@ stat() { sed -n "s/^stat::$1: *//p" "$work/log" | tail -n 1; }
 field() { sed -n "s/.* $1: \([^ ]*\).*/\1/p" <<< "$last"; }
 found=$(find "$findings" -maxdepth 1 -type f -newer "$work/start" | sort)
 
-echo "=== mp3 stream fuzzing summary ==="
+echo "=== ${fuzzer##*/} summary ==="
 echo "time limit:      ${seconds} s"
 echo "total execs:     $(stat number_of_executed_units)"
 echo "execs/s:         $(stat average_exec_per_sec)"

@@ -49,10 +49,15 @@ class BitReader {
 
  private:
   // Loads the eight bytes from the one that holds position_ into window_.
+  // Zeros stand for bytes past the end of the span.
   void Refill() const {
     const std::size_t first = position_ / 8;
     window_ = 0;
-    for (std::size_t i = 0; i < 8; ++i) window_ = (window_ << 8) | (first + i < bytes_.size() ? bytes_[first + i] : 0);
+    if (first < bytes_.size() && bytes_.size() - first >= 8) {
+      for (std::size_t i = 0; i < 8; ++i) window_ = (window_ << 8) | bytes_[first + i];
+    } else {
+      for (std::size_t i = 0; i < 8; ++i) window_ = (window_ << 8) | (first + i < bytes_.size() ? bytes_[first + i] : 0);
+    }
     windowStart_ = first * 8;
   }
 

@@ -11,23 +11,33 @@ constexpr int kShortWindows = 3;
 
 // Gives `magnitudes` their signs from the top of `signs`, one bit for each
 // nonzero one, in order; returns the bits used.
+// Without branches: signs are as good as random, and so is which values are
+// zero.
 template <std::size_t Count>
 int ApplySigns(std::uint32_t signs, std::array<int, Count>& magnitudes) {
   int used = 0;
   for (int& value : magnitudes) {
-    if (value == 0) continue;
-    if ((signs & 0x80000000u) != 0) value = -value;
-    signs <<= 1;
-    ++used;
+    const int nonzero = value != 0 ? 1 : 0;
+    const int negate = -static_cast<int>((signs >> 31) & static_cast<std::uint32_t>(nonzero));  // all ones or zero
+    value = (value ^ negate) - negate;
+    signs <<= nonzero;
+    used += nonzero;
   }
   return used;
 }
 
-// One value of a pair coded with linbits: the escape 15 adds them.
-int ValueWithLinbits(BitReader& reader, int magnitude, int linbits) {
-  if (magnitude == 15) magnitude += static_cast<int>(reader.Read(linbits));
-  if (magnitude != 0 && reader.ReadBit()) return -magnitude;
-  return magnitude;
+// One value of a pair coded with linbits, from the top of `bits`: the
+// escape 15 adds them, then the sign follows a nonzero value. Returns the
+// bits used.
+int ValueWithLinbits(std::uint32_t bits, int linbits, int& value) {
+  int used = 0;
+  if (value == 15) {
+    value += static_cast<int>(bits >> (32 - linbits));
+    used = linbits;
+  }
+  if (value == 0) return used;
+  if (((bits << used) & 0x80000000u) != 0) value = -value;
+  return used + 1;
 }
 
 // Lines where regions 1 and 2 of the big-values region start.
@@ -57,23 +67,23 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
     const PairTable& table = PairTableFor(info.tableSelect[static_cast<std::size_t>(region)]);
     if (!table.exists) return false;
     const int regionEnd = std::min(region == 0 ? region1 : (region == 1 ? region2 : kLines), bigValuesEnd);
-    if (table.decoding.tree == nullptr) {
+    if (table.decoding.lookup == nullptr) {
       line = std::max(regionEnd, line + 2);
       continue;
     }
     for (; line < regionEnd; line += 2) {
       // One peek holds the code (up to 19 bits) and both sign bits; values
-      // with linbits read on from the reader.
+      // with linbits (up to 13 bits and a sign each) need one more.
       const std::uint32_t bits = reader.Peek32();
       const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
-      if (symbol.value == kNoHuffmanValue) return false;
       std::array<int, 2> pair = {symbol.value >> 4, symbol.value & 0x0F};
       if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
         reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
       } else {
         reader.Skip(symbol.length);
-        pair[0] = ValueWithLinbits(reader, pair[0], table.linbits);
-        pair[1] = ValueWithLinbits(reader, pair[1], table.linbits);
+        const std::uint32_t rest = reader.Peek32();
+        const int used = ValueWithLinbits(rest, table.linbits, pair[0]);
+        reader.Skip(used + ValueWithLinbits(rest << used, table.linbits, pair[1]));
       }
       out.quantized[static_cast<std::size_t>(line)] = pair[0];
       out.quantized[static_cast<std::size_t>(line) + 1] = pair[1];
@@ -88,7 +98,6 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
     const std::uint32_t bits = reader.Peek32();
     const HuffmanSymbol symbol =
         info.count1TableB ? HuffmanSymbol{static_cast<int>(bits >> 28) ^ 0x0F, 4} : DecodeHuffman(bits, tableA);
-    if (symbol.value == kNoHuffmanValue) return false;
     const int value = symbol.value;
     std::array<int, 4> quad = {(value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1};
     reader.Skip(symbol.length + ApplySigns(bits << symbol.length, quad));

@@ -14,9 +14,9 @@ namespace mp3::layer3 {
 // up to bit `end` (where the granule's part2_3_length ends), into
 // out.quantized and out.nonzeroEnd; out.info must be filled. A count1
 // quadruple that would run past `end` is dropped. False when the data are
-// inconsistent: the big-values region runs past `end`, uses a table that does
-// not exist or a code that no table holds. The reader is left anywhere before
-// or at `end`, or just past it on failure.
+// inconsistent: the big-values region runs past `end` or uses a table that
+// does not exist (every table is a complete code: any bits decode). The
+// reader is left anywhere before or at `end`, or just past it on failure.
 bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out);
 
 }  // namespace mp3::layer3

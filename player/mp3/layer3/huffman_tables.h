@@ -1,20 +1,21 @@
-// The decoding trees of the big-value tables 0..31 and the count1 tables.
+// The decoding tables of the big-value tables 0..31 and the count1 tables.
 #pragma once
 
 #include <cstdint>
 
-#include "player/mp3/layer3/huffman_tree.h"
+#include "player/mp3/layer3/huffman_lookup.h"
 
 namespace mp3::layer3 {
 
-// A code table ready for decoding: its tree and the lookup of its first bits.
+// A code table ready for decoding: its two-level lookup and the bits its
+// first level is indexed by.
 struct HuffmanDecoding {
-  const HuffmanNode* tree;
-  const HuffmanLookupEntry* lookup;
+  const HuffmanEntry* lookup;
+  int firstBits;
 };
 
 struct PairTable {
-  HuffmanDecoding decoding;  // null tree: table 0 (all values zero) or a table that does not exist
+  HuffmanDecoding decoding;  // null lookup: table 0 (all values zero) or a table that does not exist
   int linbits;
   bool exists;
 };
@@ -22,28 +23,21 @@ struct PairTable {
 // Table `index` (0..31) of the big-values region.
 const PairTable& PairTableFor(int index);
 
-// Count1 table A; table B is a fixed 4-bit code needing no tree.
+// Count1 table A; table B is a fixed 4-bit code needing no table.
 HuffmanDecoding Count1TableADecoding();
 
-inline constexpr int kNoHuffmanValue = -1;
-
 struct HuffmanSymbol {
-  int value;   // kNoHuffmanValue for bits no code starts with
-  int length;  // bits of the code (or of the bits looked at, for no code)
+  int value;
+  int length;  // bits of the code
 };
 
-// Decodes the code at the top of `bits`, 32 bits of input. The lookup
-// resolves codes of up to kHuffmanLookupBits bits; longer ones go on through
-// the tree (no code is longer than 19 bits).
+// Decodes the code at the top of `bits`, 32 bits of input (no code is
+// longer than 19 bits). Every table is a complete prefix code, so any bits
+// decode to some value.
 inline HuffmanSymbol DecodeHuffman(std::uint32_t bits, const HuffmanDecoding& table) {
-  const HuffmanLookupEntry entry = table.lookup[bits >> (32 - kHuffmanLookupBits)];
-  std::uint16_t target = entry.target;
-  int used = entry.length;
-  while (target != 0 && (target & kHuffmanLeaf) == 0 && used < 32) {
-    target = table.tree[target][(bits >> (31 - used)) & 1];
-    ++used;
-  }
-  return {(target & kHuffmanLeaf) != 0 ? target & ~kHuffmanLeaf : kNoHuffmanValue, used};
+  HuffmanEntry entry = table.lookup[bits >> (32 - table.firstBits)];
+  if (entry.width != 0) entry = table.lookup[entry.value + ((bits << table.firstBits) >> (32 - entry.width))];
+  return {entry.value, entry.length};
 }
 
 }  // namespace mp3::layer3

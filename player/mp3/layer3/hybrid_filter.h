@@ -25,4 +25,11 @@ using SubbandSamples = SlotVectors;
 void InverseMdctGranule(const std::array<float, kLines>& xr, const GranuleInfo& info,
                         OverlapMemory& overlap, SubbandSamples& out);
 
+// The window subband `sb` takes in a granule of `info`.
+BlockType SubbandWindow(const GranuleInfo& info, int sb);
+
+// InverseMdctGranule's work on subband `sb` alone.
+void InverseMdctSubband(const std::array<float, kLines>& xr, const GranuleInfo& info, int sb, OverlapMemory& overlap,
+                        SubbandSamples& out);
+
 }  // namespace mp3::layer3

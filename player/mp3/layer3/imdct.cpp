@@ -32,14 +32,6 @@ std::array<float, kImdctRows<N>> Core(
   return core;
 }
 
-const std::array<float, 36>& LongWindow(BlockType type) {
-  switch (type) {
-    case BlockType::Start: return kBlockWindows.start;
-    case BlockType::Stop: return kBlockWindows.stop;
-    default: return kBlockWindows.normal;
-  }
-}
-
 }  // namespace
 
 void InverseMdctLong(std::span<const float, 18> in, BlockType type, std::span<float, 36> out) {

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "player/mp3/layer3/constexpr_math.h"
+#include "player/mp3/layer3/granule.h"
 
 namespace mp3::layer3 {
 
@@ -96,5 +97,14 @@ inline constexpr BlockWindows kBlockWindows = [] {
   }
   return w;
 }();
+
+// The window of a long block of `type` (Normal, Start or Stop).
+inline const std::array<float, 36>& LongWindow(BlockType type) {
+  switch (type) {
+    case BlockType::Start: return kBlockWindows.start;
+    case BlockType::Stop: return kBlockWindows.stop;
+    default: return kBlockWindows.normal;
+  }
+}
 
 }  // namespace mp3::layer3

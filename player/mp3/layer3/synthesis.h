@@ -24,4 +24,9 @@ struct SynthesisMemory {
 void Synthesize(const SlotVectors& subbands, SynthesisMemory& memory, std::span<float> out,
                 int stride);
 
+// The first half of one step: shifts the vector V of time slot `t` of `x`,
+// the DCT-II (Dct32) of the granule's subband samples, into `memory` as its
+// newest.
+void ShiftIn(const SlotVectors& x, int t, SynthesisMemory& memory);
+
 }  // namespace mp3::layer3

@@ -80,4 +80,11 @@ inline constexpr std::array<std::int32_t, 512> kSynthesisWindowSteps = {
     2, 2, 1, 1, 1, 1, 1, 1,
 };
 
+// D[i] as the filter bank multiplies by it.
+inline constexpr std::array<float, 512> kSynthesisWindow = [] {
+  std::array<float, 512> d{};
+  for (int i = 0; i < 512; ++i) d[i] = static_cast<float>(kSynthesisWindowSteps[i] * kSynthesisWindowUnit);
+  return d;
+}();
+
 }  // namespace mp3::layer3

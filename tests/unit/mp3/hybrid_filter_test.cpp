@@ -11,6 +11,11 @@
 #include "player/mp3/layer3/imdct.h"
 #include "player/mp3/layer3/reorder.h"
 #include "player/mp3/layer3/scalefactor_bands.h"
+#include "tests/unit/mp3/signal_reference.h"
+
+#if MP3_SSE2_KERNELS
+#include "player/mp3/layer3/hybrid_filter_sse2.h"
+#endif
 
 namespace mp3::layer3 {
 namespace {
@@ -151,6 +156,44 @@ TEST(InverseMdctGranule, MixedBlockUsesTheNormalWindowBelowSubbandTwo) {
     }
   }
 }
+
+#if MP3_SSE2_KERNELS
+// The SSE2 kernel against the plain form on every kind of input, granule
+// after granule through every block kind so that the overlap carries: the
+// same samples and the same memory, bit for bit.
+TEST(InverseMdctGranule, Sse2KernelGivesThePlainFormsOutputBitForBit) {
+  const struct {
+    const char* name;
+    BlockType type;
+    bool mixed;
+  } kBlocks[] = {{"normal", BlockType::Normal, false}, {"start", BlockType::Start, false},
+                 {"short", BlockType::Short, false},   {"stop", BlockType::Stop, false},
+                 {"mixed short", BlockType::Short, true}, {"mixed start", BlockType::Start, true},
+                 {"mixed stop", BlockType::Stop, true},   {"normal again", BlockType::Normal, false}};
+  const auto flat = [](auto& rows) { return std::span<const float>(rows[0].data(), rows.size() * rows[0].size()); };
+  for (const test::KernelInput& input : test::kKernelInputs) {
+    OverlapMemory plainOverlap{};
+    OverlapMemory vectorOverlap{};
+    int round = 0;
+    for (const auto& block : kBlocks) {
+      std::array<float, kLines> xr;
+      test::FillKernelInput(input, round++, xr);
+      GranuleInfo info;
+      info.windowSwitching = block.type != BlockType::Normal;
+      info.blockType = block.type;
+      info.mixedBlock = block.mixed;
+      SubbandSamples plainOut{};
+      SubbandSamples vectorOut{};
+      InverseMdctGranule(xr, info, plainOverlap, plainOut);
+      InverseMdctGranuleSse2(xr, info, vectorOverlap, vectorOut);
+      EXPECT_EQ(test::FirstDifference(flat(plainOut), flat(vectorOut)), "")
+          << input.name << ", " << block.name << " block: samples [subband * 18 + slot]";
+      EXPECT_EQ(test::FirstDifference(flat(plainOverlap), flat(vectorOverlap)), "")
+          << input.name << ", " << block.name << " block: overlap [subband * 18 + slot]";
+    }
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace mp3::layer3

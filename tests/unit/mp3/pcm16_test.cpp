@@ -3,9 +3,13 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "player/mp3/decoder.h"
+#include "player/mp3/pcm16_kernels.h"
+#include "tests/unit/mp3/signal_reference.h"
 
 namespace mp3 {
 namespace {
@@ -43,8 +47,43 @@ TEST(ToPcm16, RoundsToNearestAndSaturates) {
     std::int16_t out[1] = {123};
     ToPcm16(in, out);
     EXPECT_EQ(out[0], c.out) << c.name;
+    // And within a run long enough for the vector kernel, if the build has
+    // one, with a remainder for the plain form.
+    const std::vector<float> run(19, c.in);
+    std::vector<std::int16_t> converted(run.size(), 123);
+    ToPcm16(run, converted);
+    for (std::size_t i = 0; i < run.size(); ++i) EXPECT_EQ(converted[i], c.out) << c.name << ", sample " << i;
   }
 }
+
+#if MP3_SSE2_KERNELS
+// The SSE2 kernel against the plain form on every kind of input, and on
+// ties of every whole number near zero and near full scale: the same
+// output.
+TEST(ToPcm16, Sse2KernelGivesThePlainFormsOutput) {
+  std::vector<float> ties;
+  for (int whole = -40; whole < 40; ++whole) ties.push_back((static_cast<float>(whole) + 0.5f) / 32768);
+  for (int whole = 32727; whole < 32770; ++whole) {
+    ties.push_back((static_cast<float>(whole) + 0.5f) / 32768);
+    ties.push_back(-(static_cast<float>(whole) + 0.5f) / 32768);
+  }
+  std::vector<std::pair<std::string, std::vector<float>>> inputs = {{"ties", ties}};
+  for (const test::KernelInput& input : test::kKernelInputs) {
+    std::vector<float> values(1153);
+    test::FillKernelInput(input, 0, values);
+    inputs.emplace_back(input.name, values);
+  }
+  for (const auto& [name, in] : inputs) {
+    std::vector<std::int16_t> plain(in.size(), 123);
+    std::vector<std::int16_t> vector(in.size(), 456);
+    ToPcm16Plain(in, plain);
+    ToPcm16Sse2(in, vector);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      ASSERT_EQ(plain[i], vector[i]) << name << ", sample " << i << " (" << in[i] << ")";
+    }
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace mp3

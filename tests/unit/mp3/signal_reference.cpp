@@ -1,6 +1,10 @@
 #include "tests/unit/mp3/signal_reference.h"
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
 
 #include "player/mp3/layer3/synthesis_window.h"
 
@@ -53,6 +57,50 @@ std::array<double, 32> DirectSynthesis::Step(const std::array<double, 32>& subba
     }
   }
   return out;
+}
+
+void FillKernelInput(const KernelInput& input, int round, std::span<float> values) {
+  std::mt19937 random(input.seed * 1000 + static_cast<std::uint32_t>(round));
+  std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> exponent(-20, 10);
+  std::uniform_int_distribution<int> quarter(0, 3);
+  std::uniform_int_distribution<int> tenth(0, 9);
+  bool silent = false;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i % 18 == 0) silent = quarter(random) == 0;
+    const float sign = unit(random) < 0.0f ? -1.0f : 1.0f;
+    const float randomValue = silent ? 0.0f : std::ldexp(unit(random), exponent(random));
+    float& v = values[i];
+    switch (input.kind) {
+      case KernelInput::Kind::Random: v = randomValue; break;
+      case KernelInput::Kind::Zeros: v = 0.0f; break;
+      case KernelInput::Kind::NegativeZeros: v = -0.0f; break;
+      case KernelInput::Kind::FullScale: v = sign; break;
+      case KernelInput::Kind::Huge: v = sign * std::numeric_limits<float>::max() / 4.0f; break;
+      case KernelInput::Kind::Denormals:
+        v = sign * std::numeric_limits<float>::denorm_min() * static_cast<float>(1 + tenth(random));
+        break;
+      case KernelInput::Kind::NaNs:
+        v = tenth(random) == 0 ? std::numeric_limits<float>::quiet_NaN() : randomValue;
+        break;
+    }
+  }
+}
+
+bool SameSample(float a, float b) {
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::string FirstDifference(std::span<const float> plain, std::span<const float> vector) {
+  for (std::size_t i = 0; i < plain.size() && i < vector.size(); ++i) {
+    if (SameSample(plain[i], vector[i])) continue;
+    std::ostringstream text;
+    text.precision(9);
+    text << "at " << i << ": plain " << plain[i] << ", vector " << vector[i];
+    return text.str();
+  }
+  return plain.size() == vector.size() ? "" : "lengths differ";
 }
 
 }  // namespace mp3::test

@@ -14,6 +14,10 @@
 #include "player/mp3/layer3/synthesis_window.h"
 #include "tests/unit/mp3/signal_reference.h"
 
+#if MP3_SSE2_KERNELS
+#include "player/mp3/layer3/synthesis_sse2.h"
+#endif
+
 namespace mp3::layer3 {
 namespace {
 
@@ -125,6 +129,35 @@ TEST(SynthesisWindow, IsSymmetricAsTheFilterDesignMakesIt) {
     EXPECT_EQ(mirrored, expected) << "D[" << i << "] against D[" << 512 - i << "]";
   }
 }
+
+#if MP3_SSE2_KERNELS
+// The SSE2 kernel against the plain form on every kind of input, granule
+// after granule so that the memory carries, for a mono and for one of two
+// interleaved channels: the same samples and the same memory, bit for bit.
+TEST(Synthesis, Sse2KernelGivesThePlainFormsOutputBitForBit) {
+  for (const test::KernelInput& input : test::kKernelInputs) {
+    for (const int stride : {1, 2}) {
+      SynthesisMemory plainMemory;
+      SynthesisMemory vectorMemory;
+      for (int granule = 0; granule < 3; ++granule) {
+        SlotVectors subbands;
+        test::FillKernelInput(input, granule, std::span<float>(subbands[0].data(), 32 * 18));
+        std::vector<float> plainOut(576 * 2, 99.0f);
+        std::vector<float> vectorOut(576 * 2, 99.0f);
+        Synthesize(subbands, plainMemory, plainOut, stride);
+        SynthesizeSse2(subbands, vectorMemory, vectorOut, stride);
+        EXPECT_EQ(test::FirstDifference(plainOut, vectorOut), "")
+            << input.name << ", stride " << stride << ", granule " << granule << ": samples";
+        EXPECT_EQ(test::FirstDifference(std::span<const float>(plainMemory.v[0].data(), 16 * 64),
+                                        std::span<const float>(vectorMemory.v[0].data(), 16 * 64)),
+                  "")
+            << input.name << ", stride " << stride << ", granule " << granule << ": memory";
+        EXPECT_EQ(plainMemory.newest, vectorMemory.newest) << input.name;
+      }
+    }
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace mp3::layer3

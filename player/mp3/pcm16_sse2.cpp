@@ -1,0 +1,43 @@
+#include <emmintrin.h>
+
+#include <algorithm>
+
+#include "player/mp3/pcm16_kernels.h"
+
+namespace mp3 {
+namespace {
+
+// Four samples as ToPcm16Plain converts them, to 32-bit whole numbers in
+// [-32768, 32767]: the same clamping, truncation and exact correction, so
+// the rounding mode plays no part.
+__m128i Convert(__m128 in) {
+  __m128 scaled = _mm_mul_ps(in, _mm_set1_ps(32768.0f));
+  scaled = _mm_and_ps(scaled, _mm_cmpord_ps(scaled, scaled));  // NaN becomes 0
+  scaled = _mm_max_ps(_mm_min_ps(scaled, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
+  const __m128i whole = _mm_cvttps_epi32(scaled);
+  const __m128 fraction = _mm_sub_ps(scaled, _mm_cvtepi32_ps(whole));
+  const __m128 odd = _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(whole, _mm_set1_epi32(1)), _mm_set1_epi32(1)));
+  const __m128 half = _mm_set1_ps(0.5f);
+  const __m128 minusHalf = _mm_set1_ps(-0.5f);
+  const __m128 up = _mm_or_ps(_mm_cmpgt_ps(fraction, half), _mm_and_ps(_mm_cmpeq_ps(fraction, half), odd));
+  const __m128 down =
+      _mm_or_ps(_mm_cmplt_ps(fraction, minusHalf), _mm_and_ps(_mm_cmpeq_ps(fraction, minusHalf), odd));
+  // The masks are -1 where true: subtracting `up` adds a step.
+  return _mm_add_epi32(_mm_sub_epi32(whole, _mm_castps_si128(up)), _mm_castps_si128(down));
+}
+
+}  // namespace
+
+void ToPcm16Sse2(std::span<const float> in, std::span<std::int16_t> out) {
+  const std::size_t count = std::min(in.size(), out.size());
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m128i low = Convert(_mm_loadu_ps(in.data() + i));
+    const __m128i high = Convert(_mm_loadu_ps(in.data() + i + 4));
+    // Every value is in range: the saturating pack only narrows.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + i), _mm_packs_epi32(low, high));
+  }
+  ToPcm16Plain(in.subspan(i, count - i), out.subspan(i, count - i));
+}
+
+}  // namespace mp3
