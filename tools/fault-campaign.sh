@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# The fault campaign: fails each system call that a scene of SETUP.exe or
+# Velk.exe reaches, in turn, and classifies each run (survived, reported
+# with its number, crashed, hung, silent end, system box). The scenes are
+# the launcher (start, keys, a click on an edition), the player (start,
+# play, another track, stop, about opened and closed, exit) and the player
+# with the disc taken out mid-track (reads wait 3 s, then fail with
+# ERROR_NOT_READY; Stop is clicked while one waits). A counting run of each
+# scene lists the functions it reaches; then each is failed at call 1, at
+# call 2, at every call from the first, and at every call from the scene's
+# middle on (memory or GDI used up while the program runs).
+#
+# It runs the FaultCampaign case of the end-to-end test program under Wine
+# (tools/run-e2e.sh prepares Wine, the drives and the sound capture) once per
+# build tree, writes the table to TABLE (default docs/fault-campaign.md),
+# prints the totals per scene and bitness, and exits 1 when a run crashed,
+# hung, ended silently or showed a system box. A build tree of 32-bit
+# programs is reported as skipped where Wine cannot run them.
+#
+# usage: tools/fault-campaign.sh [--first-call] [--scenes LIST] [--table FILE] [BUILD_DIR...]
+#   --first-call   only call 1 of each function (the quick check ctest runs)
+#   --scenes LIST  e.g. player,disc-out (default: launcher,player,disc-out; "play"
+#                  is the player's start, one track and exit)
+#   BUILD_DIR      win64 and/or win32 build trees (default: build/win64 build/win32,
+#                  those that exist); one not built is reported as skipped
+# Exits with 77 (skipped) when no build tree could be run.
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/tools/wine-common.sh"
+
+mode=full
+scenes=launcher,player,disc-out
+table="$source_dir/docs/fault-campaign.md"
+builds=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --first-call) mode=first-call ;;
+    --scenes) scenes=${2:?--scenes needs a list}; shift ;;
+    --table) table=${2:?--table needs a file}; shift ;;
+    -*) echo "fault-campaign: unknown option $1" >&2; exit 2 ;;
+    *) builds+=("$1") ;;
+  esac
+  shift
+done
+if [ ${#builds[@]} -eq 0 ]; then
+  for candidate in "$source_dir/build/win64" "$source_dir/build/win32"; do
+    [ -f "$candidate/tests/e2e/e2e_tests.exe" ] && builds+=("$candidate")
+  done
+fi
+[ ${#builds[@]} -gt 0 ] || { echo "fault-campaign: no build tree with tests/e2e/e2e_tests.exe" >&2; exit 2; }
+
+results=()
+skipped=()
+for build in "${builds[@]}"; do
+  if [ ! -f "$build/tests/e2e/e2e_tests.exe" ]; then
+    echo "fault-campaign: $build SKIPPED: no tests/e2e/e2e_tests.exe there (not built)"
+    skipped+=("$build (not built)")
+    continue
+  fi
+  build=$(cd "$build" && pwd)
+  if pe_is_32bit "$build/tests/e2e/e2e_tests.exe"; then bitness=x86; else bitness=x64; fi
+  if [ "$bitness" = x86 ] && ! wine_runs_32bit_programs; then
+    echo "fault-campaign: x86 SKIPPED: Wine cannot run 32-bit programs on this machine"
+    skipped+=("x86 (Wine on this machine cannot run 32-bit programs)")
+    continue
+  fi
+  out_dir="$build/fault-campaign"
+  mkdir -p "$out_dir"
+  out="$out_dir/runs-$bitness.tsv"
+  rm -f "$out"
+  echo "fault-campaign: $bitness ($mode; $scenes), results in $out"
+  start=$(date +%s)
+  FAULT_CAMPAIGN=$mode FAULT_CAMPAIGN_SCENES=$scenes \
+    FAULT_CAMPAIGN_OUT="Z:${out//\//\\}" E2E_DPI_SCALES="" \
+    "$source_dir/tools/run-e2e.sh" "$build" --gtest_filter='FaultCampaign.*' >"$out_dir/log-$bitness.txt" 2>&1 || true
+  echo "fault-campaign: $bitness took $(($(date +%s) - start)) s"
+  [ -s "$out" ] || { echo "fault-campaign: $bitness wrote no results; see $out_dir/log-$bitness.txt" >&2; exit 2; }
+  results+=("$bitness=$out")
+done
+# Exit code 77 tells ctest the campaign was skipped, not passed.
+[ ${#results[@]} -gt 0 ] || { echo "fault-campaign: SKIPPED: no build tree could be run" >&2; exit 77; }
+
+commit=$(git -C "$source_dir" rev-parse --short HEAD 2>/dev/null || echo unknown)
+dirty=$(git -C "$source_dir" status --porcelain --untracked-files=no 2>/dev/null | grep -q . && echo " (with uncommitted changes)" || true)
+skipped_list=$(IFS=';'; echo "${skipped[*]:-}")
+/usr/bin/python3 - "$table" "$commit$dirty" "$mode" "$skipped_list" "${results[@]}" <<'PY'
+import collections, datetime, sys
+
+table, commit, mode, skipped = sys.argv[1:5]
+bad = ("crashed", "hung", "silent", "system-box")
+kinds = ("survived", "reported") + bad
+lines = [
+    "# Fault campaign",
+    "",
+    f"Measured on commit {commit}, {datetime.datetime.utcnow():%Y-%m-%d %H:%M} UTC, "
+    f"by `tools/fault-campaign.sh{' --first-call' if mode == 'first-call' else ''}` "
+    "under Wine.",
+    "",
+    "Each function a scene reaches is failed at call 1, call 2, every call from "
+    "the first, and every call from the scene's middle (`mid+`), counted from main; "
+    "calls the C runtime makes before main are never failed."
+    if mode == "full" else "Only call 1 of each function is failed.",
+    "",
+]
+if skipped:
+    lines += ["Not run: " + ", ".join(skipped.split(";")) + ".", ""]
+totals, failing, reported, reached, base = [], [], [], collections.defaultdict(list), []
+grand = collections.Counter()
+for item in sys.argv[5:]:
+    bitness, path = item.split("=", 1)
+    per_scene = collections.OrderedDict()
+    for row in open(path, encoding="utf-8"):
+        f = row.rstrip("\n").split("\t")
+        if f[0] == "count":
+            base.append((bitness, f[1], f[2], f[3], f[4] if len(f) > 4 else ""))
+            per_scene.setdefault(f[1], collections.Counter())
+        elif f[0] == "reach":
+            reached[(bitness, f[1])].append(f"{f[2]} ({f[4]})")
+        elif f[0] == "run":
+            _, scene, function, variant, kind, detail, stop, ms = f
+            per_scene.setdefault(scene, collections.Counter())[kind] += 1
+            grand[kind] += 1
+            if kind in bad:
+                failing.append((bitness, scene, function, variant, kind, detail))
+            elif kind == "reported":
+                reported.append((bitness, scene, function, variant, detail))
+    for scene, c in per_scene.items():
+        totals.append((scene, bitness, c))
+
+lines += ["## Totals", "",
+          "| scene | bitness | runs | " + " | ".join(kinds) + " |",
+          "|---|---|---|" + "---|" * len(kinds)]
+for scene, bitness, c in totals:
+    lines.append(f"| {scene} | {bitness} | {sum(c.values())} | "
+                 + " | ".join(str(c[k]) for k in kinds) + " |")
+lines.append(f"| all | | {sum(grand.values())} | " + " | ".join(str(grand[k]) for k in kinds) + " |")
+lines += ["", "A scene's run without a fault (the counting run):", ""]
+for bitness, scene, kind, detail, stop in base:
+    extra = f"; Stop while a read waits took {stop} ms" if stop else ""
+    lines.append(f"- {scene} ({bitness}): {kind}{': ' + detail if detail else ''}{extra}")
+lines += ["", "## Runs that break the rule", "",
+          "| scene | bitness | function | call | outcome | what happened |", "|---|---|---|---|---|---|"]
+lines += [f"| {s} | {b} | {fn} | {v} | {k} | {d} |" for b, s, fn, v, k, d in failing] or ["| none |||||"]
+lines += ["", "## Reports", "", "| scene | bitness | function | call | report number |", "|---|---|---|---|---|"]
+lines += [f"| {s} | {b} | {fn} | {v} | {d} |" for b, s, fn, v, d in reported] or ["| none ||||"]
+lines += ["", "## Functions each scene reaches", "", "With their calls from main in the counting run.", ""]
+for (bitness, scene), names in reached.items():
+    lines.append(f"- {scene} ({bitness}): " + ", ".join(names))
+open(table, "w", encoding="utf-8").write("\n".join(lines) + "\n")
+
+for scene, bitness, c in totals:
+    print(f"fault-campaign: {scene} {bitness}: {sum(c.values())} runs: "
+          + ", ".join(f"{c[k]} {k}" for k in kinds))
+print(f"fault-campaign: all: {sum(grand.values())} runs: " + ", ".join(f"{grand[k]} {k}" for k in kinds))
+print(f"fault-campaign: table written to {table}")
+sys.exit(1 if any(grand[k] for k in bad) or any(b[2] != "survived" for b in base) else 0)
+PY
