@@ -3,8 +3,11 @@
 // run is classified: survived, reported (with its number), crashed, hung,
 // silent end or system box. tools/fault-campaign.sh runs it and writes the
 // table; the case is skipped unless FAULT_CAMPAIGN says what to run:
-//   FAULT_CAMPAIGN        "full" (every variant) or "first-call" (call 1 only)
+//   FAULT_CAMPAIGN        "full" (every variant), "first-call" (call 1 only) or
+//                         "count" (the counting runs only)
 //   FAULT_CAMPAIGN_SCENES scenes to run, e.g. "player,disc-out" (default all)
+//   FAULT_CAMPAIGN_FUNCTIONS functions to fail, e.g. "malloc,ReadFile" (default
+//                         every function the scene reaches)
 // A scene first runs without a fault (the counting run); when that run
 // breaks the rule itself, its faults are not tried.
 //   FAULT_CAMPAIGN_OUT    file that receives one tab-separated line per run
@@ -187,7 +190,8 @@ class FaultRun {
     return Steps();
   }
 
-  // Calls of each function reached: {startup, from main, after the mark}.
+  // Calls of each function reached: {startup, from main, after the mark},
+  // and the last error its failure leaves.
   std::map<std::string, std::vector<LONG>> Reached() const {
     std::map<std::string, std::vector<LONG>> reached;
     const FaultFile* view = counts_ ? counts_->view() : nullptr;
@@ -197,7 +201,8 @@ class FaultRun {
       if (record.calls == 0 && record.startupCalls == 0) continue;
       const auto marked = atMark_.find(record.name);
       const LONG beforeMark = marked == atMark_.end() ? record.calls : marked->second;
-      reached[record.name] = {record.startupCalls, record.calls, record.calls - beforeMark};
+      reached[record.name] = {record.startupCalls, record.calls, record.calls - beforeMark,
+                              static_cast<LONG>(record.lastError)};
     }
     return reached;
   }
@@ -433,8 +438,10 @@ TEST(FaultCampaign, EveryFailureIsSurvivedOrReported) {
   const std::wstring mode = Environment(L"FAULT_CAMPAIGN");
   if (mode.empty()) GTEST_SKIP() << "FAULT_CAMPAIGN is not set (tools/fault-campaign.sh sets it)";
   const bool full = mode == L"full";
-  ASSERT_TRUE(full || mode == L"first-call") << "FAULT_CAMPAIGN: full or first-call";
-  std::vector<std::string> chosen = SplitList(Environment(L"FAULT_CAMPAIGN_SCENES"));
+  ASSERT_TRUE(full || mode == L"first-call" || mode == L"count")
+      << "FAULT_CAMPAIGN: full, first-call or count";
+  const std::vector<std::string> chosen = SplitList(Environment(L"FAULT_CAMPAIGN_SCENES"));
+  const std::vector<std::string> functions = SplitList(Environment(L"FAULT_CAMPAIGN_FUNCTIONS"));
   // A crash ends the program with its exception code, as on Windows without
   // a debugger, rather than waiting in Wine's crash dialog.
   const DWORD noDialog = 0;
@@ -453,14 +460,18 @@ TEST(FaultCampaign, EveryFailureIsSurvivedOrReported) {
         << counting.stopTiming() << "\n";
     for (const auto& [function, calls] : counting.Reached()) {
       out << "reach\t" << scene.name << "\t" << function << "\t" << calls[0] << "\t" << calls[1]
-          << "\t" << calls[2] << "\n";
+          << "\t" << calls[2] << "\t" << calls[3] << "\n";
     }
     out.flush();
     // A scene that fails on its own says nothing about further faults.
     EXPECT_EQ(base.kind, "survived") << scene.name << " without a fault: " << base.detail;
-    if (base.kind != "survived") continue;
+    if (base.kind != "survived" || mode == L"count") continue;
     for (const auto& [function, calls] : counting.Reached()) {
       if (scene.name == std::string("disc-out") && FailedByDiscOut(function)) continue;
+      if (!functions.empty() &&
+          std::find(functions.begin(), functions.end(), function) == functions.end()) {
+        continue;
+      }
       for (const Variant& variant : kVariants) {
         if (!full && variant.name != std::string("1")) continue;
         const LONG reachable = variant.fromMark ? calls[2] : calls[1];

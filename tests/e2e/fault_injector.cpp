@@ -356,6 +356,7 @@ bool MapSharedFile() {
   for (int id = 0; id < kRows; ++id) {
     std::strncpy(shared->record[id].module, rows[id].module, sizeof shared->record[id].module - 1);
     std::strncpy(shared->record[id].name, rows[id].name, sizeof shared->record[id].name - 1);
+    shared->record[id].lastError = rows[id].lastError;
   }
   return true;
 }

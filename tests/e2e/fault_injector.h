@@ -20,6 +20,7 @@ inline constexpr wchar_t kFaultFileVariable[] = L"FAULT_INJECTOR_FILE";
 struct FaultRecord {
   char module[16];  // e.g. "kernel32.dll"; empty past the last record
   char name[40];    // e.g. "ReadFile"
+  DWORD lastError;  // the last error a failing call leaves
   // Written by the injector.
   volatile LONG startupCalls;  // calls before main
   volatile LONG calls;         // calls from main on
