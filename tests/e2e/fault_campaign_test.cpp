@@ -8,6 +8,7 @@
 //   FAULT_CAMPAIGN_SCENES scenes to run, e.g. "player,disc-out" (default all)
 //   FAULT_CAMPAIGN_FUNCTIONS functions to fail, e.g. "malloc,ReadFile" (default
 //                         every function the scene reaches)
+//   FAULT_CAMPAIGN_VARIANTS calls to fail, e.g. "1,mid+ thread" (default all)
 // A scene first runs without a fault (the counting run); when that run
 // breaks the rule itself, its faults are not tried.
 //   FAULT_CAMPAIGN_OUT    file that receives one tab-separated line per run
@@ -96,19 +97,23 @@ bool FailedByDiscOut(const std::string& function) {
 }
 
 // Which call of the function fails: call `failAt` (counted from main), and
-// every later one with `later`; `fromMark` counts from the scene's middle.
+// every later one with `later`; `fromMark` counts from the scene's middle;
+// `otherThreads` fails only calls off the thread that runs main (the
+// player's playback thread).
 struct Variant {
   const char* name;
   LONG failAt;
   bool later;
   bool fromMark;
+  bool otherThreads;
 };
-constexpr Variant kCounting{"count", 0, false, false};
+constexpr Variant kCounting{"count", 0, false, false, false};
 constexpr Variant kVariants[] = {
-    {"1", 1, false, false},
-    {"2", 2, false, false},
-    {"1+", 1, true, false},
-    {"mid+", 1, true, true},
+    {"1", 1, false, false, false},
+    {"2", 2, false, false, false},
+    {"1+", 1, true, false, false},
+    {"mid+", 1, true, true, false},
+    {"mid+ thread", 1, true, true, true},
 };
 
 struct Outcome {
@@ -191,7 +196,8 @@ class FaultRun {
   }
 
   // Calls of each function reached: {startup, from main, after the mark},
-  // and the last error its failure leaves.
+  // the last error its failure leaves, and the calls after the mark made
+  // off the thread that runs main.
   std::map<std::string, std::vector<LONG>> Reached() const {
     std::map<std::string, std::vector<LONG>> reached;
     const FaultFile* view = counts_ ? counts_->view() : nullptr;
@@ -200,9 +206,12 @@ class FaultRun {
       const FaultRecord& record = view->record[i];
       if (record.calls == 0 && record.startupCalls == 0) continue;
       const auto marked = atMark_.find(record.name);
-      const LONG beforeMark = marked == atMark_.end() ? record.calls : marked->second;
+      const bool seen = marked != atMark_.end();
+      const LONG beforeMark = seen ? marked->second.first : record.calls;
+      const LONG threadBeforeMark = seen ? marked->second.second : record.threadCalls;
       reached[record.name] = {record.startupCalls, record.calls, record.calls - beforeMark,
-                              static_cast<LONG>(record.lastError)};
+                              static_cast<LONG>(record.lastError),
+                              record.threadCalls - threadBeforeMark};
     }
     return reached;
   }
@@ -337,10 +346,14 @@ class FaultRun {
         return std::nullopt;
       case Act::Mark:
         for (int i = 0; i < counts_->view()->records; ++i) {
-          atMark_[counts_->view()->record[i].name] = counts_->view()->record[i].calls;
+          const FaultRecord& record = counts_->view()->record[i];
+          atMark_[record.name] = {record.calls, record.threadCalls};
         }
         if (variant_.fromMark) {
-          if (FaultRecord* record = counts_->Find(function_)) Arm(record->calls + 1, true);
+          if (FaultRecord* record = counts_->Find(function_)) {
+            record->otherThreads = variant_.otherThreads ? 1 : 0;
+            Arm((variant_.otherThreads ? record->threadCalls : record->calls) + 1, true);
+          }
         }
         return std::nullopt;
       case Act::OpenAbout:
@@ -415,7 +428,7 @@ class FaultRun {
   Variant variant_;
   std::unique_ptr<ProgramUnderTest> program_;
   std::unique_ptr<SharedCounts> counts_;
-  std::map<std::string, LONG> atMark_;
+  std::map<std::string, std::pair<LONG, LONG>> atMark_;  // {calls, threadCalls}
   std::string notes_;
   std::string stopTiming_;
 };
@@ -442,6 +455,7 @@ TEST(FaultCampaign, EveryFailureIsSurvivedOrReported) {
       << "FAULT_CAMPAIGN: full, first-call or count";
   const std::vector<std::string> chosen = SplitList(Environment(L"FAULT_CAMPAIGN_SCENES"));
   const std::vector<std::string> functions = SplitList(Environment(L"FAULT_CAMPAIGN_FUNCTIONS"));
+  const std::vector<std::string> variants = SplitList(Environment(L"FAULT_CAMPAIGN_VARIANTS"));
   // A crash ends the program with its exception code, as on Windows without
   // a debugger, rather than waiting in Wine's crash dialog.
   const DWORD noDialog = 0;
@@ -460,7 +474,7 @@ TEST(FaultCampaign, EveryFailureIsSurvivedOrReported) {
         << counting.stopTiming() << "\n";
     for (const auto& [function, calls] : counting.Reached()) {
       out << "reach\t" << scene.name << "\t" << function << "\t" << calls[0] << "\t" << calls[1]
-          << "\t" << calls[2] << "\t" << calls[3] << "\n";
+          << "\t" << calls[2] << "\t" << calls[3] << "\t" << calls[4] << "\n";
     }
     out.flush();
     // A scene that fails on its own says nothing about further faults.
@@ -474,7 +488,12 @@ TEST(FaultCampaign, EveryFailureIsSurvivedOrReported) {
       }
       for (const Variant& variant : kVariants) {
         if (!full && variant.name != std::string("1")) continue;
-        const LONG reachable = variant.fromMark ? calls[2] : calls[1];
+        if (!variants.empty() &&
+            std::find(variants.begin(), variants.end(), variant.name) == variants.end()) {
+          continue;
+        }
+        const LONG reachable =
+            variant.otherThreads ? calls[4] : variant.fromMark ? calls[2] : calls[1];
         if (reachable < variant.failAt) continue;
         FaultRun run(scene, function, variant);
         const ULONGLONG start = ::GetTickCount64();

@@ -43,6 +43,7 @@ struct Row {
 
 extern Row rows[];
 e2e::FaultFile* shared = nullptr;
+DWORD mainThread = 0;  // the thread that runs main
 
 // True when this call of row `id` is to fail; counts it either way.
 bool ShouldFail(int id) {
@@ -52,7 +53,13 @@ bool ShouldFail(int id) {
     ::InterlockedIncrement(&record.startupCalls);
     return false;
   }
-  const LONG call = ::InterlockedIncrement(&record.calls);
+  LONG call = ::InterlockedIncrement(&record.calls);
+  if (::GetCurrentThreadId() != mainThread) {
+    const LONG threadCall = ::InterlockedIncrement(&record.threadCalls);
+    if (record.otherThreads) call = threadCall;
+  } else if (record.otherThreads) {
+    return false;
+  }
   const LONG failAt = record.failAt;
   if (failAt == 0 || call < failAt || (call > failAt && !record.failLater)) return false;
   ::InterlockedIncrement(&record.failed);
@@ -291,6 +298,7 @@ using GetMainArgs = int (*)(int*, wchar_t***, wchar_t***, int, void*);
 GetMainArgs realGetMainArgs = nullptr;
 int MarkMain(int* argc, wchar_t*** argv, wchar_t*** env, int expand, void* startup) {
   const int result = realGetMainArgs(argc, argv, env, expand, startup);
+  mainThread = ::GetCurrentThreadId();
   if (shared) shared->reachedMain = 1;
   return result;
 }

@@ -24,6 +24,7 @@ struct FaultRecord {
   // Written by the injector.
   volatile LONG startupCalls;  // calls before main
   volatile LONG calls;         // calls from main on
+  volatile LONG threadCalls;   // those of them made off the thread that ran main
   volatile LONG failed;        // calls it failed
   // Written by the test: fail call number `failAt` (1 = the first from
   // main on), and every later one too when `failLater`; 0 fails nothing.
@@ -32,6 +33,9 @@ struct FaultRecord {
   volatile LONG failAt;
   volatile LONG failLater;
   volatile LONG holdMs;
+  // With `otherThreads`, only calls off the thread that ran main fail, and
+  // `failAt` counts those alone.
+  volatile LONG otherThreads;
 };
 
 inline constexpr int kMaxFaultRecords = 160;
