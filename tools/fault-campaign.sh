@@ -120,7 +120,8 @@ for item in sys.argv[3:]:
         if f[0] == "meta":
             meta[bitness] = f[1:4]
 mode = next(iter(meta.values()))[2] if meta else "full"
-bad = ("crashed", "hung", "silent", "system-box")
+# not-run: the injector did not load, so the run says nothing.
+bad = ("crashed", "hung", "silent", "system-box", "not-run")
 outcomes = ("survived", "reported") + bad
 kinds = outcomes + ("untrue number",)  # the last one counts reports, not runs
 # The number that names the cause of a failure the injector made:

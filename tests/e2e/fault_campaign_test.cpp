@@ -117,7 +117,7 @@ constexpr Variant kVariants[] = {
 };
 
 struct Outcome {
-  std::string kind;  // survived, reported, crashed, hung, silent, system-box
+  std::string kind;  // survived, reported, crashed, hung, silent, system-box, not-run
   std::string detail;
 };
 
@@ -345,7 +345,7 @@ class FaultRun {
         ::Sleep(static_cast<DWORD>(step.value));
         return std::nullopt;
       case Act::Mark:
-        for (int i = 0; i < counts_->view()->records; ++i) {
+        for (int i = 0; counts_->view() && i < counts_->view()->records; ++i) {
           const FaultRecord& record = counts_->view()->record[i];
           atMark_[record.name] = {record.calls, record.threadCalls};
         }
