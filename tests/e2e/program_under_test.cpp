@@ -6,17 +6,55 @@
 #include "tests/e2e/window_probe.h"
 
 namespace e2e {
+namespace {
+
+// Loads `dll` into the suspended `process`: a thread of the process runs
+// LoadLibraryW on its path. kernel32 lies at the same address in every
+// process of one bitness, so this process's LoadLibraryW is the target's.
+bool LoadInto(HANDLE process, const std::wstring& dll) {
+  const SIZE_T bytes = (dll.size() + 1) * sizeof(wchar_t);
+  void* remotePath = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  if (!remotePath) return false;
+  bool loaded = false;
+  const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  if (::WriteProcessMemory(process, remotePath, dll.c_str(), bytes, nullptr)) {
+    if (const HANDLE thread =
+            ::CreateRemoteThread(process, nullptr, 0, loadLibrary, remotePath, 0, nullptr)) {
+      DWORD module = 0;  // the low half of the module's address; 0 when it failed
+      loaded = ::WaitForSingleObject(thread, 15000) == WAIT_OBJECT_0 &&
+               ::GetExitCodeThread(thread, &module) && module != 0;
+      ::CloseHandle(thread);
+    }
+  }
+  ::VirtualFreeEx(process, remotePath, 0, MEM_RELEASE);
+  return loaded;
+}
+
+}  // namespace
 
 ProgramUnderTest::ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder,
-                                   const std::wstring& arguments) {
+                                   const std::wstring& arguments, const std::wstring& injectedDll,
+                                   const std::function<void()>& beforeRun) {
   std::wstring commandLine = L"\"" + path + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  const DWORD flags = injectedDll.empty() ? 0 : CREATE_SUSPENDED;
+  if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         currentFolder.c_str(), &startup, &process)) {
     throw std::runtime_error("CreateProcessW failed for the program under test");
+  }
+  if (!injectedDll.empty()) {
+    if (!LoadInto(process.hProcess, injectedDll)) {
+      ::TerminateProcess(process.hProcess, 255);
+      ::CloseHandle(process.hThread);
+      ::CloseHandle(process.hProcess);
+      throw std::runtime_error("the DLL did not load into the program under test");
+    }
+    if (beforeRun) beforeRun();
+    ::ResumeThread(process.hThread);
   }
   ::CloseHandle(process.hThread);
   process_ = process.hProcess;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,9 +13,14 @@ namespace e2e {
 class ProgramUnderTest {
  public:
   // Starts `path` with `currentFolder` as its current folder, and
-  // `arguments` after the quoted path on its command line.
+  // `arguments` after the quoted path on its command line. With
+  // `injectedDll`, the program starts suspended, loads that DLL (through a
+  // thread of its own that calls LoadLibraryW), calls `beforeRun`, and only
+  // then runs its first instruction; throws when the DLL does not load.
+  // `beforeRun` must not throw.
   ProgramUnderTest(const std::wstring& path, const std::wstring& currentFolder,
-                   const std::wstring& arguments = L"");
+                   const std::wstring& arguments = L"", const std::wstring& injectedDll = L"",
+                   const std::function<void()>& beforeRun = {});
   ~ProgramUnderTest();
   ProgramUnderTest(const ProgramUnderTest&) = delete;
   ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
