@@ -39,7 +39,8 @@ enum class PlayResult : std::int16_t {
 
 // The sound system is loaded at the first Open, not here; when it is missing
 // every Open gives DeviceUnavailable and the component stays silent.
-// Throws RuntimeError CannotCreateObject when the playback thread cannot start.
+// Throws RuntimeError CannotCreateObject when the playback thread cannot start
+// (OutOfMemory when for want of memory).
 std::unique_ptr<rt::Component> CreateMp3Player();
 
 }  // namespace player

@@ -21,6 +21,8 @@ constexpr DWORD kPollMilliseconds = 2000;
 constexpr DWORD kDeviceSilentMilliseconds = 4000;
 // Pause after a failed wait, so that a wait that keeps failing never spins.
 constexpr DWORD kRetryMilliseconds = 200;
+// How often a request whose wake-up failed sends it again.
+constexpr DWORD kWakeRetryMilliseconds = 50;
 // Most bytes read in search of one frame before the thread turns back to its
 // requests, so that junk in a file never delays Stop for long.
 constexpr std::uint64_t kScanPerFrame = 256 * 1024;
@@ -42,16 +44,24 @@ bool HasRoom(const std::array<std::unique_ptr<Item>, N>& kept) {
   return std::any_of(kept.begin(), kept.end(), [](const std::unique_ptr<Item>& slot) { return !slot; });
 }
 
+// The engine's event or thread could not be made: a lack of memory is
+// reported as such, anything else as the component that cannot be created.
+[[noreturn]] void ThrowCannotStart(const char* failedCall) {
+  const rt::ErrorNumber cause = rt::ErrorNumberFromSystemError(::GetLastError());
+  throw rt::RuntimeError(
+      cause == rt::ErrorNumber::OutOfMemory ? cause : rt::ErrorNumber::CannotCreateObject, failedCall);
+}
+
 }  // namespace
 
 PlaybackEngine::PlaybackEngine(AudioLoader loadAudio, const FileReads& reads)
     : loadAudio_(loadAudio), reads_(reads), wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-  if (!wake_) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "CreateEventW");
+  if (!wake_) ThrowCannotStart("CreateEventW");
   // _beginthreadex rather than CreateThread: the C runtime's data for the
   // thread is allocated here, where a failure comes back as a value, not at
   // its first use on the thread, where it would end the process.
   thread_ = UniqueEvent(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &ThreadMain, this, 0, nullptr)));
-  if (!thread_) throw rt::RuntimeError(rt::ErrorNumber::CannotCreateObject, "_beginthreadex");
+  if (!thread_) ThrowCannotStart("_beginthreadex");
 }
 
 PlaybackEngine::~PlaybackEngine() {
@@ -71,11 +81,17 @@ PlayResult PlaybackEngine::Call(Action action, std::wstring path) {
   lastRequest_ = &request;
   requestWaiting_.store(true, std::memory_order_relaxed);
   ::ReleaseSRWLockExclusive(&lock_);
-  // Should the wake-up fail, the thread still finds the request when its
-  // wait times out.
-  ::SetEvent(wake_.get());
+  // Should the wake-up fail, it is sent again every kWakeRetryMilliseconds
+  // while the request waits, so that the thread does not sleep through its
+  // whole poll; should every one fail, the thread still finds the request
+  // when its wait times out.
+  const bool woken = ::SetEvent(wake_.get()) != FALSE;
   ::AcquireSRWLockExclusive(&lock_);
-  while (!request.done) ::SleepConditionVariableSRW(&requestDone_, &lock_, INFINITE, 0);
+  while (!request.done) {
+    if (!::SleepConditionVariableSRW(&requestDone_, &lock_, woken ? INFINITE : kWakeRetryMilliseconds, 0)) {
+      ::SetEvent(wake_.get());
+    }
+  }
   ::ReleaseSRWLockExclusive(&lock_);
   return request.result;
 }

@@ -32,8 +32,9 @@ class PlaybackEngine {
   // `loadAudio` is called on the playback thread at each Open until it gives
   // a table, which the engine then keeps; a null result makes that Open
   // give DeviceUnavailable. Files are read through `reads` (borrowed; it
-  // must outlive the engine). Throws RuntimeError CannotCreateObject when
-  // the event or the thread cannot be created.
+  // must outlive the engine). Throws RuntimeError OutOfMemory when the
+  // event or the thread cannot be created for want of memory, and
+  // CannotCreateObject when they cannot be created otherwise.
   explicit PlaybackEngine(AudioLoader loadAudio, const FileReads& reads = kSystemFileReads);
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;

@@ -21,7 +21,7 @@ std::span<const std::uint8_t> ResourceData(const wchar_t* type, ResourceId id) {
   const HGLOBAL loaded = Check(::LoadResource(module, found), "LoadResource");
   const auto* data =
       static_cast<const std::uint8_t*>(Check(::LockResource(loaded), "LockResource"));
-  return {data, ::SizeofResource(module, found)};
+  return {data, Check(::SizeofResource(module, found), "SizeofResource")};
 }
 
 // Width and height of the bitmap resource `id`, read from its header.

@@ -44,6 +44,12 @@ struct Row {
 extern Row rows[];
 e2e::FaultFile* shared = nullptr;
 DWORD mainThread = 0;  // the thread that runs main
+// Allocations the C runtime still makes before main, once __wgetmainargs
+// has returned: it copies the argument vector, one allocation for the table
+// and one for each argument, and checks none of them.
+volatile LONG startupAllocationsLeft = -1;
+int mallocRow = -1;
+void MarkMain();
 
 // True when this call of row `id` is to fail; counts it either way.
 bool ShouldFail(int id) {
@@ -51,6 +57,9 @@ bool ShouldFail(int id) {
   e2e::FaultRecord& record = shared->record[id];
   if (!shared->reachedMain) {
     ::InterlockedIncrement(&record.startupCalls);
+    if (id == mallocRow && startupAllocationsLeft > 0 && ::InterlockedDecrement(&startupAllocationsLeft) == 0) {
+      MarkMain();
+    }
     return false;
   }
   LONG call = ::InterlockedIncrement(&record.calls);
@@ -291,15 +300,21 @@ FARPROC WINAPI WrappedGetProcAddress(HMODULE module, LPCSTR name) {
   return reinterpret_cast<FARPROC>(rows[id].wrapper);
 }
 
-// The C runtime calls __wgetmainargs at the end of its start-up, just
-// before the program's static constructors and main: from there on calls
-// are counted as the program's.
+// The C runtime's start-up calls __wgetmainargs, then copies the argument
+// vector (1 + argc allocations) and runs the static constructors, which in
+// these programs call nothing, and calls wWinMain without a further import
+// call. So the program's own calls start after the last of those copies.
 using GetMainArgs = int (*)(int*, wchar_t***, wchar_t***, int, void*);
 GetMainArgs realGetMainArgs = nullptr;
-int MarkMain(int* argc, wchar_t*** argv, wchar_t*** env, int expand, void* startup) {
-  const int result = realGetMainArgs(argc, argv, env, expand, startup);
+void MarkMain() {
   mainThread = ::GetCurrentThreadId();
   if (shared) shared->reachedMain = 1;
+}
+int MarkMainArgs(int* argc, wchar_t*** argv, wchar_t*** env, int expand, void* startup) {
+  const int result = realGetMainArgs(argc, argv, env, expand, startup);
+  mallocRow = RowOf("malloc");
+  startupAllocationsLeft = mallocRow < 0 ? 0 : *argc + 1;
+  if (startupAllocationsLeft == 0) MarkMain();
   return result;
 }
 
@@ -331,7 +346,7 @@ void WrapImports() {
                              base + names->u1.AddressOfData)->Name;
       if (std::strcmp(name, "__wgetmainargs") == 0) {
         realGetMainArgs = reinterpret_cast<GetMainArgs>(*slots);
-        WriteImport(slots, reinterpret_cast<void*>(&MarkMain));
+        WriteImport(slots, reinterpret_cast<void*>(&MarkMainArgs));
         continue;
       }
       const int id = RowOf(name);

@@ -7,7 +7,7 @@
 // the program has crashed.
 //
 // Calls are numbered from the program's own start: the C runtime's start-up
-// before main (up to the call of __wgetmainargs) is counted apart and never
+// before main (through its copy of the arguments) is counted apart and never
 // failed, because no program can survive a failure there.
 #pragma once
 
