@@ -23,6 +23,10 @@ constexpr int kMostLayoutsInARow = 4;
 // tried again after this long, until it draws whole.
 constexpr UINT_PTR kRepaintTimer = 1;
 constexpr UINT kRepaintDelayMs = 500;
+// A window whose close the system refused is hidden and closed again after
+// this long, until it goes.
+constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kCloseRetryMs = 100;
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
@@ -316,6 +320,17 @@ void Form::OnRepaintTimer() {
   ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+void Form::Close() {
+  if (::DestroyWindow(hwnd_)) return;
+  // Refused: the window leaves the screen at once and goes when the system
+  // lets it (a timer, not a loop); without a timer, the next close box or
+  // the program's end takes it.
+  ::ShowWindow(hwnd_, SW_HIDE);
+  if (!::SetTimer(hwnd_, kCloseTimer, kCloseRetryMs, nullptr)) {
+    ::OutputDebugStringA("SetTimer failed: a refused close waits for the next one");
+  }
+}
+
 void Form::OnCommand(int id, int code) {
   LiveControl* control = ControlById(id);
   if (!control || code != BN_CLICKED || control->description->kind != ControlKind::PictureButton) {
@@ -398,6 +413,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnRepaintTimer();
         return 0;
       }
+      if (wParam == kCloseTimer) {
+        ::KillTimer(hwnd_, kCloseTimer);
+        Close();
+        return 0;
+      }
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_PRINTCLIENT:
       Paint(reinterpret_cast<HDC>(wParam));
@@ -421,7 +441,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
       // The close box unloads the window; the program ends with its last one.
-      ::DestroyWindow(hwnd_);
+      Close();
       return 0;
     default:
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);

@@ -77,6 +77,9 @@ class Form {
   // Paints the whole window again after a pause (a timer, not a loop).
   void RepaintLater();
   void OnRepaintTimer();
+  // Destroys the window for its close box; should the system refuse, hides
+  // it and tries again after a pause.
+  void Close();
   void OnCommand(int id, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnActivate(bool active);
