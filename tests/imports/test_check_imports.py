@@ -58,6 +58,16 @@ def make_pe(pointer_size, imports, characteristics=0, checksum=0):
     return bytes(headers.ljust(SECTION_FILE_OFFSET, b"\0") + body)
 
 
+def not_pe_images(good):
+    """Images that are not PE images, each made from `good` by one fault."""
+    return {
+        "empty": b"",
+        "no MZ": b"ZM" + good[2:],
+        "no PE signature": good[:0x40] + b"XX\0\0" + good[0x44:],
+        "unknown magic": good[:0x58] + b"\x07\x01" + good[0x5A:],
+    }
+
+
 class ReadImportsTest(unittest.TestCase):
     def read(self, image):
         with tempfile.NamedTemporaryFile(suffix=".exe") as file:
@@ -76,13 +86,8 @@ class ReadImportsTest(unittest.TestCase):
 
     def test_rejects_what_is_not_a_readable_pe_image(self):
         good = make_pe(8, [("KERNEL32.dll", ["Sleep"])])
-        bad = {
-            "empty": b"",
-            "no MZ": b"ZM" + good[2:],
-            "no PE signature": good[:0x40] + b"XX\0\0" + good[0x44:],
-            "unknown magic": good[:0x58] + b"\x07\x01" + good[0x5A:],
-            "truncated in the section": good[:SECTION_FILE_OFFSET + 10],
-        }
+        bad = not_pe_images(good)
+        bad["truncated in the section"] = good[:SECTION_FILE_OFFSET + 10]
         for name, image in bad.items():
             with self.subTest(name):
                 with self.assertRaises(PeFormatError):
@@ -139,14 +144,7 @@ class RunFromSwapStepTest(unittest.TestCase):
                 self.assertEqual(struct.unpack_from("<I", image, checksum_at)[0], right + 0x0400)
 
     def test_rejects_what_is_not_a_pe_image(self):
-        good = make_pe(8, [("KERNEL32.dll", ["Sleep"])])
-        bad = {
-            "empty": b"",
-            "no MZ": b"ZM" + good[2:],
-            "no PE signature": good[:0x40] + b"XX\0\0" + good[0x44:],
-            "unknown magic": good[:0x58] + b"\x07\x01" + good[0x5A:],
-        }
-        for name, image in bad.items():
+        for name, image in not_pe_images(make_pe(8, [("KERNEL32.dll", ["Sleep"])])).items():
             with self.subTest(name):
                 with self.assertRaises(pe_run_from_swap.PeFormatError):
                     pe_run_from_swap.mark(bytearray(image))
