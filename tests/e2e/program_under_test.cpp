@@ -1,12 +1,16 @@
 #include "tests/e2e/program_under_test.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "tests/e2e/fixture_paths.h"
 #include "tests/e2e/window_probe.h"
 
 namespace e2e {
 namespace {
+
+constexpr int kStartAttempts = 3;
 
 // Loads `dll` into the suspended `process`: a thread of the process runs
 // LoadLibraryW on its path. kernel32 lies at the same address in every
@@ -42,9 +46,24 @@ ProgramUnderTest::ProgramUnderTest(const std::wstring& path, const std::wstring&
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const DWORD flags = injectedDll.empty() ? 0 : CREATE_SUSPENDED;
-  if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                        currentFolder.c_str(), &startup, &process)) {
-    throw std::runtime_error("CreateProcessW failed for the program under test");
+  // Wine now and then refuses a start just after the program before ended
+  // (seen once in a CI run); such a refusal is retried, and said, before
+  // the test is failed with the system's error code.
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 1; attempt <= kStartAttempts; ++attempt) {
+    if (::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                         nullptr, currentFolder.c_str(), &startup, &process)) {
+      error = ERROR_SUCCESS;
+      break;
+    }
+    error = ::GetLastError();
+    std::fprintf(stderr, "[ RETRY    ] CreateProcessW failed with error %lu (attempt %d of %d)\n",
+                 error, attempt, kStartAttempts);
+    ::Sleep(250);
+  }
+  if (error != ERROR_SUCCESS) {
+    throw std::runtime_error("CreateProcessW failed for the program under test with error " +
+                             std::to_string(error));
   }
   if (!injectedDll.empty()) {
     if (!LoadInto(process.hProcess, injectedDll)) {
