@@ -21,26 +21,17 @@ PlayResult Track::Open(const std::wstring& path, const FileReads& reads, std::un
   UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED, nullptr));
   if (!file) return PlayResult::FileUnreadable;
-  auto read = std::make_unique<Read>();
-  read->done = UniqueEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!read->done) return PlayResult::DeviceUnavailable;
-  track.reset(new Track(std::move(file), reads, std::move(read)));
+  std::unique_ptr<ChunkReader> reader = ChunkReader::Make(std::move(file), reads);
+  if (!reader) return PlayResult::DeviceUnavailable;
+  track.reset(new Track(std::move(reader)));
   return PlayResult::Ok;
-}
-
-Track::~Track() {
-  if (!inFlight_) return;
-  // Only the engine's own end gets here with a read in flight: the system
-  // may still write into the chunk, so it is given up for lost.
-  reads_.cancelIoEx(file_.get(), &read_->overlapped);
-  static_cast<void>(read_.release());
 }
 
 std::optional<PlayResult> Track::FindFormat() {
   const std::uint64_t budget = kMaxScanBeforeFirstFrame - std::min(kMaxScanBeforeFirstFrame, bytesRead_);
   const std::optional<mp3::Frame> first = NextFrame(budget);
   if (!first) {
-    if (inFlight_) return std::nullopt;
+    if (reader_->inFlight()) return std::nullopt;
     return failed_ ? PlayResult::FileUnreadable : PlayResult::NotMp3;
   }
   format_ = first->header;
@@ -49,8 +40,8 @@ std::optional<PlayResult> Track::FindFormat() {
 }
 
 void Track::Rewind() {
-  if (inFlight_) {
-    reads_.cancelIoEx(file_.get(), &read_->overlapped);
+  if (reader_->inFlight()) {
+    reader_->Cancel();
     dropRead_ = true;
   }
   offset_ = 0;
@@ -63,53 +54,30 @@ void Track::Rewind() {
 
 void Track::StartRead() {
   offset_ += parser_.TakePendingSkip();
-  OVERLAPPED& overlapped = read_->overlapped;
-  overlapped = OVERLAPPED{};
-  overlapped.Offset = static_cast<DWORD>(offset_);
-  overlapped.OffsetHigh = static_cast<DWORD>(offset_ >> 32);
-  overlapped.hEvent = read_->done.get();
-  // Completed at once or not, the result is taken from the OVERLAPPED.
-  if (reads_.readFile(file_.get(), read_->chunk.data(), static_cast<DWORD>(read_->chunk.size()), nullptr,
-                      &overlapped) ||
-      ::GetLastError() == ERROR_IO_PENDING) {
-    inFlight_ = true;
-  } else if (::GetLastError() == ERROR_HANDLE_EOF) {
-    ended_ = true;
-    parser_.Finish();
-  } else {
-    failed_ = true;
-  }
+  reader_->Start(offset_);
 }
 
 void Track::CollectRead() {
-  DWORD read = 0;
-  if (!::GetOverlappedResult(file_.get(), &read_->overlapped, &read, FALSE)) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_IO_INCOMPLETE) return;
-    inFlight_ = false;
-    if (std::exchange(dropRead_, false)) return;
-    if (error != ERROR_HANDLE_EOF) {
-      failed_ = true;
-      return;
-    }
-    read = 0;
-  } else {
-    inFlight_ = false;
-    if (std::exchange(dropRead_, false)) return;
+  const std::optional<ChunkReader::Outcome> outcome = reader_->Take();
+  if (!outcome || std::exchange(dropRead_, false)) return;
+  if (outcome->thrown) std::rethrow_exception(outcome->thrown);
+  if (outcome->error != ERROR_SUCCESS && outcome->error != ERROR_HANDLE_EOF) {
+    failed_ = true;
+    return;
   }
-  offset_ += read;
-  bytesRead_ += read;
-  if (read == 0) {
+  offset_ += outcome->bytes.size();
+  bytesRead_ += outcome->bytes.size();
+  if (outcome->bytes.empty()) {
     ended_ = true;
     parser_.Finish();
   } else {
-    parser_.Feed(std::span(read_->chunk).first(read));
+    parser_.Feed(outcome->bytes);
   }
 }
 
 bool Track::ReadSettled() {
-  if (inFlight_) CollectRead();
-  return !inFlight_;
+  if (reader_->inFlight() && reader_->Take()) dropRead_ = false;
+  return !reader_->inFlight();
 }
 
 std::optional<mp3::Frame> Track::NextFrame(std::uint64_t scanLimit) {
@@ -125,10 +93,10 @@ std::optional<mp3::Frame> Track::NextFrame(std::uint64_t scanLimit) {
       return frame;
     }
     if (ended_ || bytesRead_ - start >= scanLimit) return std::nullopt;
-    if (!inFlight_) StartRead();
-    if (inFlight_) {
+    if (!reader_->inFlight()) StartRead();
+    if (reader_->inFlight()) {
       CollectRead();
-      if (inFlight_) return std::nullopt;
+      if (reader_->inFlight()) return std::nullopt;
     }
   }
 }

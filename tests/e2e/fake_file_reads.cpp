@@ -68,6 +68,17 @@ BOOL WINAPI FakeReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, L
     lock.unlock();
     return ::ReadFile(file, buffer, size, read, overlapped);
   }
+  if (settings.holdInCall) {
+    ++s.record.held;
+    lock.unlock();
+    ::Sleep(settings.holdMilliseconds);
+    const BOOL ok = ::ReadFile(file, buffer, size, read, overlapped);
+    const DWORD error = ::GetLastError();
+    lock.lock();
+    --s.record.held;
+    ::SetLastError(error);
+    return ok;
+  }
   DWORD got = 0;
   const BOOL ok = ReadNow(file, buffer, size, &got, *overlapped);
   const DWORD error = ok ? 0 : ::GetLastError();

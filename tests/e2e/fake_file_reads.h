@@ -15,6 +15,10 @@ struct FakeReadSettings {
   int holdFrom = -1;          // reads from this call on complete only after holdMilliseconds
   DWORD holdMilliseconds = 0;
   bool ignoreCancel = false;  // CancelIoEx succeeds, yet a held read takes its whole time
+  // A held read keeps the caller inside ReadFile for its hold, as a read the
+  // system carries out at once does (a cached read, a drive spinning up);
+  // nothing cancels it.
+  bool holdInCall = false;
   // ReadFile throws std::bad_alloc from this call on (-1 never): stands for
   // an allocation that fails on the reading thread, as the parser's buffer
   // growing does when memory runs out.

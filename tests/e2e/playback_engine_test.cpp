@@ -378,14 +378,18 @@ TEST_F(PlaybackEngineTest, StopSwitchAndEndAreQuickWhileAReadIsHeld) {
     const char* what;
     Step step;
     bool ignoreCancel;  // the read goes on for its whole hold when cancelled
+    bool holdInCall;    // the read holds its caller inside ReadFile
   };
   const Case cases[] = {
-      {"Stop", Step::Stop, false},
-      {"a switch of track", Step::Switch, false},
-      {"the engine's end", Step::End, false},
-      {"Stop, the cancel ignored", Step::Stop, true},
-      {"a switch of track, the cancel ignored", Step::Switch, true},
-      {"the engine's end, the cancel ignored", Step::End, true},
+      {"Stop", Step::Stop, false, false},
+      {"a switch of track", Step::Switch, false, false},
+      {"the engine's end", Step::End, false, false},
+      {"Stop, the cancel ignored", Step::Stop, true, false},
+      {"a switch of track, the cancel ignored", Step::Switch, true, false},
+      {"the engine's end, the cancel ignored", Step::End, true, false},
+      {"Stop, inside ReadFile", Step::Stop, false, true},
+      {"a switch of track, inside ReadFile", Step::Switch, false, true},
+      {"the engine's end, inside ReadFile", Step::End, false, true},
   };
   constexpr int kRuns = 5;
   const std::wstring track = Music(L"ending.mp3");
@@ -396,7 +400,10 @@ TEST_F(PlaybackEngineTest, StopSwitchAndEndAreQuickWhileAReadIsHeld) {
       // Open reads the first chunk, Play reads it again and fills the ring;
       // once the device has played a buffer, the next read is held.
       Restart(LoadFakeSound, {.holdBuffers = true},
-              {.holdFrom = 2, .holdMilliseconds = kHeldReadMilliseconds, .ignoreCancel = c.ignoreCancel});
+              {.holdFrom = 2,
+               .holdMilliseconds = kHeldReadMilliseconds,
+               .ignoreCancel = c.ignoreCancel,
+               .holdInCall = c.holdInCall});
       ASSERT_EQ(Open(track), PlayResult::Ok);
       ASSERT_EQ(Play(), PlayResult::Ok);
       FinishOldestHeldBuffer();
@@ -425,14 +432,17 @@ TEST_F(PlaybackEngineTest, StopSwitchAndEndAreQuickWhileAReadIsHeld) {
 }
 
 TEST_F(PlaybackEngineTest, OpenGivesUpOnAFirstReadThatIsHeld) {
-  Restart(LoadFakeSound, {}, {.holdFrom = 0, .holdMilliseconds = kHeldReadMilliseconds});
-  PlayResult opened = PlayResult::Ok;
-  const double milliseconds = Milliseconds([&] { opened = Open(Music(L"ending.mp3")); });
-  EXPECT_EQ(opened, PlayResult::FileUnreadable);
-  EXPECT_LE(milliseconds, PlaybackEngine::kDiscPatienceMilliseconds + kUnheldMilliseconds)
-      << "waits its patience out, and the window answers within a second";
-  SetFakeReads({});
-  EXPECT_EQ(Open(Music(L"ending.mp3")), PlayResult::Ok) << "once the disc answers";
+  for (const bool holdInCall : {false, true}) {
+    SCOPED_TRACE(holdInCall ? "held inside ReadFile" : "held pending");
+    Restart(LoadFakeSound, {}, {.holdFrom = 0, .holdMilliseconds = kHeldReadMilliseconds, .holdInCall = holdInCall});
+    PlayResult opened = PlayResult::Ok;
+    const double milliseconds = Milliseconds([&] { opened = Open(Music(L"ending.mp3")); });
+    EXPECT_EQ(opened, PlayResult::FileUnreadable);
+    EXPECT_LE(milliseconds, PlaybackEngine::kDiscPatienceMilliseconds + kUnheldMilliseconds)
+        << "waits its patience out, and the window answers within a second";
+    SetFakeReads({});
+    EXPECT_EQ(Open(Music(L"ending.mp3")), PlayResult::Ok) << "once the disc answers";
+  }
 }
 
 TEST_F(PlaybackEngineTest, PlaybackEndsWhenTheDeviceStopsReturningBuffers) {
