@@ -1,6 +1,7 @@
 #include "runtime/win/program.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <new>
 #include <vector>
@@ -20,6 +21,7 @@ struct ProgramState {
   ProjectDescriptor project;
   HWND hiddenOwner = nullptr;
   std::vector<Form*> loaded;  // borrowed: instances live until the process ends
+  DWORD windowThread = 0;     // the thread that runs the event loop
   bool actionRunning = false;
   bool ending = false;
 };
@@ -116,10 +118,32 @@ int RunEventLoop() {
   EndProgram(static_cast<UINT>(number));
 }
 
+// Bytes the heap must still give for an exception to be thrown: the
+// exception object, and the block the C++ runtime's emergency store for
+// exceptions takes for its lock at its first use.
+constexpr std::size_t kThrowProbeBytes = 256;
+
+// Called by operator new each time the heap refuses a block. While the heap
+// still gives small blocks, the failure is thrown as std::bad_alloc, which
+// actions and the playback thread catch. When it gives none, an exception
+// cannot be thrown either (throwing then fails inside the C++ runtime, over
+// and over, until the stack overflows): the report of running out of memory
+// is shown at once, from whichever thread asked, and the program ends.
+void OnHeapRefusal() {
+  if (void* probe = std::malloc(kThrowProbeBytes)) {
+    std::free(probe);
+    throw std::bad_alloc();
+  }
+  ::OutputDebugStringA("the heap gives no memory at all: run-time error 7");
+  ShowReportAndEnd(ErrorNumber::OutOfMemory);
+}
+
 }  // namespace
 
 int RunProgram(const ProjectDescriptor& project, Form& startup) {
+  std::set_new_handler(&OnHeapRefusal);
   State().project = project;
+  State().windowThread = ::GetCurrentThreadId();
   FailDiscErrorsQuietly();
   try {
     RestrictDllSearch();
@@ -136,8 +160,13 @@ int RunProgram(const ProjectDescriptor& project, Form& startup) {
 }
 
 void EndProgram(UINT exitCode) {
-  State().ending = true;
-  UnloadAll();
+  ProgramState& state = State();
+  state.ending = true;
+  // The windows belong to the window thread. Another thread (the report of
+  // memory run out on the playback thread) leaves them to the process's
+  // end: what it sent them would wait for the window thread, which may be
+  // waiting for it.
+  if (::GetCurrentThreadId() == state.windowThread) UnloadAll();
   ::ExitProcess(exitCode);
 }
 

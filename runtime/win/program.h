@@ -26,7 +26,8 @@ struct ProjectDescriptor {
 int RunProgram(const ProjectDescriptor& project, Form& startup);
 
 // Closes every loaded window at once (releasing their components) and ends
-// the process; nothing runs after it.
+// the process; nothing runs after it. Called off the window thread, it
+// leaves the windows to the process's end.
 [[noreturn]] void EndProgram(UINT exitCode = 0);
 
 // Shows the standard run-time error report, captioned with the program's
