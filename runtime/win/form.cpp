@@ -192,8 +192,11 @@ void Form::ApplyScale(int dpi, const FramePlace& place) {
   for (LiveControl& control : controls_) {
     ReplacePicture(control.picture, control.description->picture, dpi);
     const RECT r = ControlRect(*control.description, dpi);
-    ::SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!::SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE) &&
+        !laidOut_) {
+      ThrowLastError("SetWindowPos");
+    }
     if (control.description->kind == ControlKind::PictureBox) {
       UpdatePictureBox(control.hwnd, control.picture.bitmap.get());
     }
@@ -201,9 +204,10 @@ void Form::ApplyScale(int dpi, const FramePlace& place) {
   if (::IsIconic(hwnd_)) {
     PlaceRestoredFrame(hwnd_, description_, dpi);
     frameUnchecked_ = true;
-  } else {
-    PlaceFrame(hwnd_, description_, dpi, place);
+  } else if (!PlaceFrame(hwnd_, description_, dpi, place) && !laidOut_) {
+    ThrowLastError("SetWindowPos");
   }
+  laidOut_ = true;
 
   // A dialog frame shows no icon; the other frames show the window's icon
   // at the sizes this scale asks for.

@@ -98,7 +98,10 @@ class Form {
   // one layout at the scale announced last.
   void LayOut(int dpi, FramePlace place);
   // One layout: the frame and every control at `dpi`, with the pictures and
-  // icons drawn for it. A minimized window gets its restore rectangle.
+  // icons drawn for it. A minimized window gets its restore rectangle. The
+  // window's first layout throws when the system refuses to size the frame
+  // or a control: a window without them is no window to show. A later one
+  // keeps what it could not change as it was.
   void ApplyScale(int dpi, const FramePlace& place);
   void CreateControls(std::span<const ControlDescription> controls, HWND parent);
   LiveControl* ControlById(int id);
@@ -115,6 +118,7 @@ class Form {
   POINT announcedTopLeft_{};
   // Laid out while minimized: the client area is checked once restored.
   bool frameUnchecked_ = false;
+  bool laidOut_ = false;  // the first layout is done
   Picture background_;
   UniqueBrush backBrush_;
   UniqueIcon bigIcon_;

@@ -44,7 +44,7 @@ RECT ControlRect(const ControlDescription& control, int dpi) {
   return {r.left, r.top, r.left + r.width, r.top + r.height};
 }
 
-void PlaceFrame(HWND window, const WindowDescription& description, int dpi,
+bool PlaceFrame(HWND window, const WindowDescription& description, int dpi,
                 const FramePlace& place) {
   const SIZE size = FrameSize(description, dpi);
   POINT topLeft = place.topLeft;
@@ -52,9 +52,12 @@ void PlaceFrame(HWND window, const WindowDescription& description, int dpi,
     const ScreenPoint centred = FrameTopLeft({place.screen}, true, {}, size.cx, size.cy);
     topLeft = {centred.x, centred.y};
   }
-  ::SetWindowPos(window, nullptr, topLeft.x, topLeft.y, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!::SetWindowPos(window, nullptr, topLeft.x, topLeft.y, size.cx, size.cy,
+                      SWP_NOZORDER | SWP_NOACTIVATE)) {
+    return false;
+  }
   SettleFrame(window, description, dpi, place);
+  return true;
 }
 
 void SettleFrame(HWND window, const WindowDescription& description, int dpi,

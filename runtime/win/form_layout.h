@@ -32,8 +32,9 @@ struct FramePlace {
 // Gives `window` the frame around the described client size at `dpi`, put
 // at `place`. The frame's metrics are the window manager's: the client area
 // is checked afterwards and the frame corrected until it has exactly the
-// described size (SettleFrame).
-void PlaceFrame(HWND window, const WindowDescription& description, int dpi,
+// described size (SettleFrame). False, with the system's last error, when
+// the system refused to size the frame.
+bool PlaceFrame(HWND window, const WindowDescription& description, int dpi,
                 const FramePlace& place);
 
 // Corrects the frame of `window` where it is (CorrectFrame); a centred one
