@@ -14,6 +14,10 @@ namespace {
 // its own: both wake it at once, so this only matters should a wake-up be
 // lost. As long as the playback thread's own poll.
 constexpr DWORD kLookMilliseconds = 2000;
+// An APC that does nothing: queued to the reading thread, it ends the
+// thread's alertable wait.
+void CALLBACK WakeByApc(ULONG_PTR) {}
+
 // How often a read whose wait failed looks again whether the system is done
 // with its chunk.
 constexpr DWORD kSettlePollMilliseconds = 50;
@@ -54,12 +58,12 @@ std::unique_ptr<ChunkReader> ChunkReader::Make(UniqueFile file, const FileReads&
   if (!reader) return nullptr;
   // _beginthreadex rather than CreateThread: the C runtime's data for the
   // thread is made here, where a failure comes back as a value.
-  const auto thread = ::_beginthreadex(nullptr, 0, &ThreadMain, shared.get(), 0, nullptr);
-  if (thread == 0) {
+  reader->thread_ =
+      UniqueEvent(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &ThreadMain, shared.get(), 0, nullptr)));
+  if (!reader->thread_) {
     reader->shared_ = nullptr;
     return nullptr;
   }
-  ::CloseHandle(reinterpret_cast<HANDLE>(thread));
   static_cast<void>(shared.release());  // the thread and the reader hold it now
   return reader;
 }
@@ -68,7 +72,7 @@ ChunkReader::~ChunkReader() {
   if (!shared_) return;
   Cancel();
   shared_->released.store(true, std::memory_order_release);
-  ::SetEvent(shared_->ask.get());  // should it fail, the thread looks on its own
+  Wake();
   Release(shared_);
 }
 
@@ -85,8 +89,13 @@ void ChunkReader::Start(std::uint64_t offset) {
   shared.thrown = nullptr;
   shared.done.store(false, std::memory_order_relaxed);
   shared.asked.store(true, std::memory_order_release);
-  ::SetEvent(shared.ask.get());  // should it fail, the thread looks on its own
+  Wake();
   inFlight_ = true;
+}
+
+void ChunkReader::Wake() const {
+  // Should both fail, the thread still looks within kLookMilliseconds.
+  if (!::SetEvent(shared_->ask.get())) ::QueueUserAPC(&WakeByApc, thread_.get(), 0);
 }
 
 void ChunkReader::Cancel() {
@@ -110,7 +119,7 @@ unsigned WINAPI ChunkReader::ThreadMain(void* context) {
       Read(shared);
       shared.done.store(true, std::memory_order_release);
       ::SetEvent(shared.completed.get());  // should it fail, the owner finds `done` at its next look
-    } else if (::WaitForSingleObject(shared.ask.get(), kLookMilliseconds) == WAIT_FAILED) {
+    } else if (::WaitForSingleObjectEx(shared.ask.get(), kLookMilliseconds, TRUE) == WAIT_FAILED) {
       ::Sleep(kLookMilliseconds);  // a wait that keeps failing never spins
     }
   }

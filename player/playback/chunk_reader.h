@@ -62,11 +62,15 @@ class ChunkReader {
  private:
   struct Shared;
   explicit ChunkReader(Shared* shared) : shared_(shared) {}
+  // Wakes the thread: by its event or, should setting that fail, by an APC,
+  // which ends its alertable wait too.
+  void Wake() const;
   static unsigned WINAPI ThreadMain(void* shared);
   static void Read(Shared& shared) noexcept;
   static void Release(Shared* shared) noexcept;
 
   Shared* shared_;
+  UniqueEvent thread_;  // the reading thread
   bool inFlight_ = false;
 };
 

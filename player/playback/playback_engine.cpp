@@ -23,6 +23,9 @@ constexpr DWORD kDeviceSilentMilliseconds = 4000;
 constexpr DWORD kRetryMilliseconds = 200;
 // How often a request whose wake-up failed sends it again.
 constexpr DWORD kWakeRetryMilliseconds = 50;
+// How often a wait for the disc looks whether the read has completed
+// without its signal.
+constexpr DWORD kReadLookMilliseconds = 50;
 // Most bytes read in search of one frame before the thread turns back to its
 // requests, so that junk in a file never delays Stop for long.
 constexpr std::uint64_t kScanPerFrame = 256 * 1024;
@@ -43,6 +46,10 @@ template <class Item, std::size_t N>
 bool HasRoom(const std::array<std::unique_ptr<Item>, N>& kept) {
   return std::any_of(kept.begin(), kept.end(), [](const std::unique_ptr<Item>& slot) { return !slot; });
 }
+
+// An APC that does nothing: queued to the playback thread, it ends the
+// thread's alertable wait.
+void CALLBACK WakeByApc(ULONG_PTR) {}
 
 // The engine's event or thread could not be made: a lack of memory is
 // reported as such, anything else as the component that cannot be created.
@@ -85,15 +92,19 @@ PlayResult PlaybackEngine::Call(Action action, std::wstring path) {
   // while the request waits, so that the thread does not sleep through its
   // whole poll; should every one fail, the thread still finds the request
   // when its wait times out.
-  const bool woken = ::SetEvent(wake_.get()) != FALSE;
+  const bool woken = Wake();
   ::AcquireSRWLockExclusive(&lock_);
   while (!request.done) {
     if (!::SleepConditionVariableSRW(&requestDone_, &lock_, woken ? INFINITE : kWakeRetryMilliseconds, 0)) {
-      ::SetEvent(wake_.get());
+      Wake();
     }
   }
   ::ReleaseSRWLockExclusive(&lock_);
   return request.result;
+}
+
+bool PlaybackEngine::Wake() {
+  return ::SetEvent(wake_.get()) || ::QueueUserAPC(&WakeByApc, thread_.get(), 0);
 }
 
 unsigned WINAPI PlaybackEngine::ThreadMain(void* engine) {
@@ -164,7 +175,7 @@ PlaybackEngine::Waited PlaybackEngine::Wait() {
   // the wake-up.
   if (requestWaiting_.load(std::memory_order_relaxed)) return Waited::Woken;
   if (!playing_) {
-    switch (::WaitForSingleObject(wake_.get(), kPollMilliseconds)) {
+    switch (::WaitForSingleObjectEx(wake_.get(), kPollMilliseconds, TRUE)) {
       case WAIT_FAILED:
         return Waited::Failed;
       case WAIT_TIMEOUT:
@@ -179,7 +190,7 @@ PlaybackEngine::Waited PlaybackEngine::Wait() {
   // for a frame, nothing will signal: look again at once.
   const bool idle = output_->Idle();
   const DWORD timeout = idle && !streamEnded_ && count == 2 ? 0 : idle ? kPollMilliseconds : kDeviceSilentMilliseconds;
-  switch (audio_->waitForMultipleObjects(count, waits, FALSE, timeout)) {
+  switch (audio_->waitForMultipleObjectsEx(count, waits, FALSE, timeout, TRUE)) {
     case WAIT_FAILED:
       return Waited::Failed;
     case WAIT_TIMEOUT:
@@ -216,8 +227,8 @@ PlayResult PlaybackEngine::Carry(const Request& request) noexcept {
 bool PlaybackEngine::WaitForRead(const Track& track, ULONGLONG start) const {
   const ULONGLONG waited = ::GetTickCount64() - start;
   if (waited >= kDiscPatienceMilliseconds) return false;
-  return ::WaitForSingleObject(track.pendingRead(), static_cast<DWORD>(kDiscPatienceMilliseconds - waited)) ==
-         WAIT_OBJECT_0;
+  const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(kDiscPatienceMilliseconds - waited, kReadLookMilliseconds));
+  return ::WaitForSingleObject(track.pendingRead(), slice) != WAIT_FAILED;
 }
 
 PlayResult PlaybackEngine::OpenTrack(const std::wstring& path) {

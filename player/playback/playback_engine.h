@@ -78,6 +78,9 @@ class PlaybackEngine {
   enum class Waited { Woken, TimedOut, Failed };
 
   PlayResult Call(Action action, std::wstring path = {});
+  // Wakes the playback thread: by its event or, should setting that fail,
+  // by an APC, which ends its alertable waits too. False when neither went.
+  bool Wake();
 
   // Everything below runs on the playback thread only.
   static unsigned WINAPI ThreadMain(void* engine);
@@ -101,8 +104,10 @@ class PlaybackEngine {
   void ReleaseKept() noexcept;
   // A device for the open track's format; null when none can be opened.
   std::unique_ptr<WaveOutput> OpenDevice();
-  // Waits, for at most kDiscPatienceMilliseconds from `start`, for the
-  // track's read in flight. False when the time is up or the wait failed.
+  // Waits a little, within kDiscPatienceMilliseconds from `start`, for the
+  // track's read in flight: until its signal, or for a slice of time, after
+  // which the caller looks whether it completed unsignalled. False when the
+  // time is up or the wait failed.
   bool WaitForRead(const Track& track, ULONGLONG start) const;
   // Queues decoded sound into every free device buffer, the last one partly
   // filled; ends playback when the stream and the device are both

@@ -25,7 +25,7 @@ bool BindSystemAudio(SystemAudio& audio) {
   } catch (...) {
     return false;  // no sound system, or no memory to say why: silent for now
   }
-  audio.waitForMultipleObjects = &::WaitForMultipleObjects;
+  audio.waitForMultipleObjectsEx = &::WaitForMultipleObjectsEx;
   return Bind(winmm, "waveOutOpen", audio.waveOutOpen) &&
          Bind(winmm, "waveOutPrepareHeader", audio.waveOutPrepareHeader) &&
          Bind(winmm, "waveOutWrite", audio.waveOutWrite) && Bind(winmm, "waveOutReset", audio.waveOutReset) &&

@@ -21,8 +21,9 @@ struct SystemAudio {
   decltype(&::waveOutUnprepareHeader) waveOutUnprepareHeader;
   decltype(&::waveOutClose) waveOutClose;
   // Waits while sound plays: for a request or for the device to finish a
-  // buffer. kernel32's WaitForMultipleObjects.
-  decltype(&::WaitForMultipleObjects) waitForMultipleObjects;
+  // buffer. kernel32's WaitForMultipleObjectsEx, alertable, so that a
+  // request whose wake-up event could not be set wakes it by an APC.
+  decltype(&::WaitForMultipleObjectsEx) waitForMultipleObjectsEx;
 };
 
 // Gives the sound system's table: null when it is not available.

@@ -114,13 +114,13 @@ MMRESULT WINAPI FakeClose(HWAVEOUT device) {
   return MMSYSERR_NOERROR;
 }
 
-DWORD WINAPI FakeWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout) {
+DWORD WINAPI FakeWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, BOOL alertable) {
   {
     FakeState& s = State();
     std::lock_guard lock(s.mutex);
     if (s.settings.failWait) return WAIT_FAILED;
   }
-  return ::WaitForMultipleObjects(count, handles, all, timeout);
+  return ::WaitForMultipleObjectsEx(count, handles, all, timeout, alertable);
 }
 
 const player::SystemAudio kFakeSound = {
@@ -130,7 +130,7 @@ const player::SystemAudio kFakeSound = {
     .waveOutReset = FakeReset,
     .waveOutUnprepareHeader = FakeUnprepare,
     .waveOutClose = FakeClose,
-    .waitForMultipleObjects = FakeWait,
+    .waitForMultipleObjectsEx = FakeWait,
 };
 
 }  // namespace
