@@ -77,6 +77,13 @@ void Form::Unload() {
   if (hwnd_) Check(::DestroyWindow(hwnd_), "DestroyWindow");
 }
 
+HBITMAP Form::PictureOf(HWND control) const {
+  for (const LiveControl& live : controls_) {
+    if (live.hwnd == control) return live.picture.bitmap.get();
+  }
+  return nullptr;
+}
+
 Component& Form::FindComponent(std::wstring_view name) {
   for (LiveControl& control : controls_) {
     if (control.description->name == name && control.component) return *control.component;
@@ -198,7 +205,7 @@ void Form::ApplyScale(int dpi, const FramePlace& place) {
       ThrowLastError("SetWindowPos");
     }
     if (control.description->kind == ControlKind::PictureBox) {
-      UpdatePictureBox(control.hwnd, control.picture.bitmap.get());
+      UpdatePictureBox(control.hwnd);
     }
   }
   if (::IsIconic(hwnd_)) {

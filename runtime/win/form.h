@@ -47,6 +47,10 @@ class Form {
   // Destroys the window at once, with its controls and components.
   void Unload();
 
+  // The picture the control `control` shows, drawn for the window's scale;
+  // null for a window that is not one of its controls, or shows none.
+  HBITMAP PictureOf(HWND control) const;
+
   // The component hosted by the control `name`; throws RuntimeError when the
   // window is not loaded or hosts no such component.
   Component& FindComponent(std::wstring_view name);

@@ -61,8 +61,8 @@ LRESULT HandleBoxMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       RECT client{};
       ::GetClientRect(hwnd, &client);
       ::FillRect(paint.dc(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
-      DrawBitmap(paint.dc(), reinterpret_cast<HBITMAP>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)),
-                 0, 0);
+      const Form* form = Form::FromWindow(hwnd);
+      DrawBitmap(paint.dc(), form ? form->PictureOf(hwnd) : nullptr, 0, 0);
       return 0;
     }
     case WM_COMMAND:
@@ -104,8 +104,7 @@ HWND CreatePictureBox(HWND parent, int id) {
                "CreateWindowExW");
 }
 
-void UpdatePictureBox(HWND box, HBITMAP picture) {
-  ::SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
+void UpdatePictureBox(HWND box) {
   ::SetWindowPos(box, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ::RedrawWindow(box, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
