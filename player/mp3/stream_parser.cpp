@@ -244,6 +244,12 @@ std::optional<Frame> StreamParser::Next() {
         freeFormatLength_ = *found;
       }
       header->frameLength = freeFormatLength_ + header->padding;
+      // The length was found between frames without a CRC or between frames
+      // with one; a frame of the other kind may be too short for its own.
+      if (header->frameLength < header->SideInfoOffset() + header->SideInfoLength()) {
+        SkipByte();
+        continue;
+      }
     }
     const auto length = static_cast<std::size_t>(header->frameLength);
     if (rest.size() < length) {
