@@ -3,8 +3,9 @@
 # (mp3_stream_fuzzer) and over the decoder's vector kernels against their
 # plain forms (mp3_kernels_fuzzer), one worker, in two stages:
 #   1. volume: both targets without sanitizers at -O2 (build tree
-#      build/fuzz-volume), inputs capped at 4 KB, half the time each, from
-#      the committed seed corpus and what earlier campaigns grew;
+#      build/fuzz-volume), inputs capped at 4 KB, half the time each (a
+#      target stopped early by a finding leaves its time to the other),
+#      from the committed corpus and what earlier campaigns grew;
 #   2. the corpus they grew replayed under ASan and UBSan (the sanitize
 #      preset's targets), every input once.
 # Ends with executions, executions per second (of the clock, and of the
@@ -35,10 +36,15 @@ cmake --preset sanitize > /dev/null
 cmake --build --preset sanitize --target "${targets[@]}" -j 2
 
 declare -A status=() summary=()
-for target in "${targets[@]}"; do
+start=$SECONDS
+for i in "${!targets[@]}"; do
+  target=${targets[$i]}
+  # An equal share of the time left: a target that stopped early at a
+  # finding leaves the rest of its share to the next.
+  share=$(((seconds - (SECONDS - start)) / (${#targets[@]} - i)))
   log=$volume/$target.log
   set +e
-  MP3_FUZZ_MAX_LEN=4096 tests/fuzz/run-fuzzer.sh "$volume/tests/fuzz/$target" $((seconds / ${#targets[@]})) \
+  MP3_FUZZ_MAX_LEN=4096 tests/fuzz/run-fuzzer.sh "$volume/tests/fuzz/$target" "$((share > 1 ? share : 1))" \
     "$volume/findings-$target" "$volume/inputs-$target" > "$log" 2>&1
   status[$target]=$?
   set -e
