@@ -3,11 +3,14 @@
 # (mp3_stream_fuzzer) and over the decoder's vector kernels against their
 # plain forms (mp3_kernels_fuzzer), one worker, in two stages:
 #   1. volume: both targets without sanitizers at -O2 (build tree
-#      build/fuzz-volume), inputs capped at 4 KB, half the time each, from
-#      the committed seed corpus and what earlier campaigns grew;
+#      build/fuzz-volume), inputs capped at 4 KB, half the time each (a
+#      target stopped early by a finding leaves its time to the other),
+#      from the committed corpus and what earlier campaigns grew;
 #   2. the corpus they grew replayed under ASan and UBSan (the sanitize
 #      preset's targets), every input once.
-# Ends with executions, executions per second and findings of each.
+# Ends with executions, executions per second (of the clock, and of the
+# fuzzers' CPU time: with nice on a busy machine they get less than a core)
+# and findings of each.
 #   tools/fuzz-long.sh [TIME]   TIME: minutes (default 60), or Ns, Nm, Nh
 # The grown inputs stay in build/fuzz-volume/inputs-TARGET for the next
 # campaign; findings go to build/fuzz-volume/findings-TARGET (add a crash
@@ -33,10 +36,15 @@ cmake --preset sanitize > /dev/null
 cmake --build --preset sanitize --target "${targets[@]}" -j 2
 
 declare -A status=() summary=()
-for target in "${targets[@]}"; do
+start=$SECONDS
+for i in "${!targets[@]}"; do
+  target=${targets[$i]}
+  # An equal share of the time left: a target that stopped early at a
+  # finding leaves the rest of its share to the next.
+  share=$(((seconds - (SECONDS - start)) / (${#targets[@]} - i)))
   log=$volume/$target.log
   set +e
-  MP3_FUZZ_MAX_LEN=4096 tests/fuzz/run-fuzzer.sh "$volume/tests/fuzz/$target" $((seconds / ${#targets[@]})) \
+  MP3_FUZZ_MAX_LEN=4096 tests/fuzz/run-fuzzer.sh "$volume/tests/fuzz/$target" "$((share > 1 ? share : 1))" \
     "$volume/findings-$target" "$volume/inputs-$target" > "$log" 2>&1
   status[$target]=$?
   set -e
@@ -46,12 +54,16 @@ done
 echo "=== unsanitized -O2 volume, inputs up to 4 KB ==="
 failed=0
 total=0
+cpu=0
+figure() { sed -n "s/^$1: *\([0-9][0-9]*\)\( s\)\{0,1\}$/\1/p" <<< "${summary[$target]}" | grep . || echo 0; }
 for target in "${targets[@]}"; do
   echo "${summary[$target]}"
   [ "${status[$target]}" -eq 0 ] || failed=1
-  total=$((total + $(sed -n 's/^total execs: *//p' <<< "${summary[$target]}" | grep -E '^[0-9]+$' || echo 0)))
+  total=$((total + $(figure 'total execs')))
+  cpu=$((cpu + $(figure 'cpu time')))
 done
-echo "executions in all: $total in $seconds s ($((total / (seconds > 0 ? seconds : 1))) per second)"
+echo "executions in all: $total in $seconds s ($((total / (seconds > 0 ? seconds : 1))) per second;" \
+  "$cpu s of CPU time, $((total / (cpu > 0 ? cpu : 1))) per CPU second)"
 
 echo
 echo "=== replay of the grown corpus under ASan and UBSan ==="

@@ -118,6 +118,10 @@ int FramesToStart(const FrameHeader& header) {
 // The one tag reader: the ID3v2 or APE tag at the start of `rest`, or the
 // ID3v1 tag that `rest` is when the stream ends with it.
 TagAt ReadTag(std::span<const std::uint8_t> rest, bool finished) {
+  // Every tag starts with 'I' (ID3), 'A' (APETAGEX) or 'T' (TAG). The parser
+  // asks at every byte of junk, so any other byte is ruled out here without
+  // comparing strings.
+  if (!rest.empty() && rest[0] != 'I' && rest[0] != 'A' && rest[0] != 'T') return {};
   // Too few bytes yet to read a tag's header, or to know that an ID3v1 tag
   // ends the stream.
   if (!finished && ((rest.size() < kId3HeaderLength && CouldStartWith(rest, "ID3")) ||
@@ -240,6 +244,12 @@ std::optional<Frame> StreamParser::Next() {
         freeFormatLength_ = *found;
       }
       header->frameLength = freeFormatLength_ + header->padding;
+      // The length was found between frames without a CRC or between frames
+      // with one; a frame of the other kind may be too short for its own.
+      if (header->frameLength < header->SideInfoOffset() + header->SideInfoLength()) {
+        SkipByte();
+        continue;
+      }
     }
     const auto length = static_cast<std::size_t>(header->frameLength);
     if (rest.size() < length) {

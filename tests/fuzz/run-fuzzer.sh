@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes one of the MP3 fuzz targets for a bounded time, starting from the
-# seed corpus, and ends with a summary: executions, speed, coverage and
-# findings.
+# seed corpus, and ends with a summary: executions, speed (per second of
+# the clock and per second of CPU time: a fuzzer run with nice on a busy
+# machine gets a fraction of a core), coverage and findings.
 #   [MP3_FUZZ_MAX_LEN=BYTES] run-fuzzer.sh FUZZER SECONDS FINDINGS-DIR [INPUTS-DIR]
 # New interesting inputs go to INPUTS-DIR when given, kept for merging or
 # coverage reports, else to a temporary folder removed at the end; never into
@@ -37,6 +38,10 @@ mkdir -p "$inputs"
   -artifact_prefix="$findings/" \
   "$inputs" "$corpus" 2>&1 | tee "$work/log"
 status=${PIPESTATUS[0]}
+# CPU seconds of this script's children, nearly all of it the fuzzer's.
+times > "$work/times"
+cpu=$(awk 'NR == 2 { for (i = 1; i <= 2; i++) { sub(/s$/, "", $i); split($i, t, "m"); s += t[1] * 60 + t[2] } }
+           END { printf "%.0f", s }' "$work/times")
 
 last=$(grep -E '^#[0-9]+.*cov: ' "$work/log" | tail -n 1)
 stat() { sed -n "s/^stat::$1: *//p" "$work/log" | tail -n 1; }
@@ -47,6 +52,13 @@ echo "=== ${fuzzer##*/} summary ==="
 echo "time limit:      ${seconds} s"
 echo "total execs:     $(stat number_of_executed_units)"
 echo "execs/s:         $(stat average_exec_per_sec)"
+echo "cpu time:        $cpu s"
+execs=$(stat number_of_executed_units)
+if [ -n "$execs" ] && [ "$cpu" -gt 0 ]; then
+  echo "execs/cpu s:     $((execs / cpu))"
+else
+  echo "execs/cpu s:     not measured"
+fi
 if [ -n "$last" ]; then
   echo "coverage:        cov $(field cov), ft $(field ft), corpus $(field corp)"
 else

@@ -120,6 +120,12 @@ const Case kPlayableCases[] = {
     // Longer than the longest frame of the bitrate table (lame --freeformat -b 450).
     {"free_format_1469_byte_frames", [] { return WithHeader(kFreeFormat, kFrameCount, 1469); }, kFrameCount,
      std::nullopt},
+    // The shortest free-format frames without a CRC (header and side
+    // information, 36 bytes), then frames of the same stream with a CRC: two
+    // bytes too short for their side information, none of them is a frame.
+    {"free_format_crc_frames_too_short_for_side_info",
+     [] { return Concat({WithHeader(kFreeFormat, kFrameCount, 36), WithHeader({0xFF, 0xFA, 0x00, 0x00}, 4, 36)}); },
+     kFrameCount, std::nullopt},
     // Only a valid tag confirms the frame before it: each run's last frame is
     // followed by a tag's name and junk, and is dropped.
     {"tag_names_without_tags",
