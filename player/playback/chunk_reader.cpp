@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include "player/playback/thread_wake.h"
+
 namespace player {
 namespace {
 
@@ -14,10 +16,6 @@ namespace {
 // its own: both wake it at once, so this only matters should a wake-up be
 // lost. As long as the playback thread's own poll.
 constexpr DWORD kLookMilliseconds = 2000;
-// An APC that does nothing: queued to the reading thread, it ends the
-// thread's alertable wait.
-void CALLBACK WakeByApc(ULONG_PTR) {}
-
 // How often a read whose wait failed looks again whether the system is done
 // with its chunk.
 constexpr DWORD kSettlePollMilliseconds = 50;
@@ -94,8 +92,8 @@ void ChunkReader::Start(std::uint64_t offset) {
 }
 
 void ChunkReader::Wake() const {
-  // Should both fail, the thread still looks within kLookMilliseconds.
-  if (!::SetEvent(shared_->ask.get())) ::QueueUserAPC(&WakeByApc, thread_.get(), 0);
+  // Should neither go, the thread still looks within kLookMilliseconds.
+  WakeThread(shared_->ask.get(), thread_.get());
 }
 
 void ChunkReader::Cancel() {

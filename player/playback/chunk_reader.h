@@ -62,8 +62,7 @@ class ChunkReader {
  private:
   struct Shared;
   explicit ChunkReader(Shared* shared) : shared_(shared) {}
-  // Wakes the thread: by its event or, should setting that fail, by an APC,
-  // which ends its alertable wait too.
+  // Wakes the thread for a request or its release (WakeThread).
   void Wake() const;
   static unsigned WINAPI ThreadMain(void* shared);
   static void Read(Shared& shared) noexcept;

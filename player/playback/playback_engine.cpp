@@ -6,6 +6,7 @@
 #include <span>
 #include <utility>
 
+#include "player/playback/thread_wake.h"
 #include "runtime/core/runtime_error.h"
 
 namespace player {
@@ -46,10 +47,6 @@ template <class Item, std::size_t N>
 bool HasRoom(const std::array<std::unique_ptr<Item>, N>& kept) {
   return std::any_of(kept.begin(), kept.end(), [](const std::unique_ptr<Item>& slot) { return !slot; });
 }
-
-// An APC that does nothing: queued to the playback thread, it ends the
-// thread's alertable wait.
-void CALLBACK WakeByApc(ULONG_PTR) {}
 
 // The engine's event or thread could not be made: a lack of memory is
 // reported as such, anything else as the component that cannot be created.
@@ -103,9 +100,7 @@ PlayResult PlaybackEngine::Call(Action action, std::wstring path) {
   return request.result;
 }
 
-bool PlaybackEngine::Wake() {
-  return ::SetEvent(wake_.get()) || ::QueueUserAPC(&WakeByApc, thread_.get(), 0);
-}
+bool PlaybackEngine::Wake() { return WakeThread(wake_.get(), thread_.get()); }
 
 unsigned WINAPI PlaybackEngine::ThreadMain(void* engine) {
   // A read from a drive without its disc then fails (ERROR_NOT_READY)

@@ -78,8 +78,8 @@ class PlaybackEngine {
   enum class Waited { Woken, TimedOut, Failed };
 
   PlayResult Call(Action action, std::wstring path = {});
-  // Wakes the playback thread: by its event or, should setting that fail,
-  // by an APC, which ends its alertable waits too. False when neither went.
+  // Wakes the playback thread for a request (WakeThread). False when
+  // neither its event nor an APC went.
   bool Wake();
 
   // Everything below runs on the playback thread only.
