@@ -26,17 +26,35 @@ __m128i Convert(__m128 in) {
   return _mm_add_epi32(_mm_sub_epi32(whole, _mm_castps_si128(up)), _mm_castps_si128(down));
 }
 
+// As Convert, while the thread rounds to nearest, ties to even (the
+// default): the processor's own rounding conversion then gives the same
+// whole numbers in a single step.
+__m128i ConvertRoundingToNearest(__m128 in) {
+  __m128 scaled = _mm_mul_ps(in, _mm_set1_ps(32768.0f));
+  scaled = _mm_and_ps(scaled, _mm_cmpord_ps(scaled, scaled));  // NaN becomes 0
+  scaled = _mm_max_ps(_mm_min_ps(scaled, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
+  return _mm_cvtps_epi32(scaled);
+}
+
+template <__m128i (*Converter)(__m128)>
+std::size_t ConvertBlocks(std::span<const float> in, std::span<std::int16_t> out, std::size_t count) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m128i low = Converter(_mm_loadu_ps(in.data() + i));
+    const __m128i high = Converter(_mm_loadu_ps(in.data() + i + 4));
+    // Every value is in range: the saturating pack only narrows.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + i), _mm_packs_epi32(low, high));
+  }
+  return i;
+}
+
 }  // namespace
 
 void ToPcm16Sse2(std::span<const float> in, std::span<std::int16_t> out) {
   const std::size_t count = std::min(in.size(), out.size());
-  std::size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m128i low = Convert(_mm_loadu_ps(in.data() + i));
-    const __m128i high = Convert(_mm_loadu_ps(in.data() + i + 4));
-    // Every value is in range: the saturating pack only narrows.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + i), _mm_packs_epi32(low, high));
-  }
+  const bool nearest = (_mm_getcsr() & _MM_ROUND_MASK) == _MM_ROUND_NEAREST;
+  const std::size_t i = nearest ? ConvertBlocks<ConvertRoundingToNearest>(in, out, count)
+                                : ConvertBlocks<Convert>(in, out, count);
   ToPcm16Plain(in.subspan(i, count - i), out.subspan(i, count - i));
 }
 

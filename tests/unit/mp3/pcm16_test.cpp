@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#if MP3_SSE2_KERNELS
+#include <xmmintrin.h>
+#endif
+
 #include "player/mp3/decoder.h"
 #include "player/mp3/pcm16_kernels.h"
 #include "tests/unit/mp3/signal_reference.h"
@@ -58,8 +62,8 @@ TEST(ToPcm16, RoundsToNearestAndSaturates) {
 
 #if MP3_SSE2_KERNELS
 // The SSE2 kernel against the plain form on every kind of input, and on
-// ties of every whole number near zero and near full scale: the same
-// output.
+// ties of every whole number near zero and near full scale, under each of
+// the thread's rounding modes: the same output.
 TEST(ToPcm16, Sse2KernelGivesThePlainFormsOutput) {
   std::vector<float> ties;
   for (int whole = -40; whole < 40; ++whole) ties.push_back((static_cast<float>(whole) + 0.5f) / 32768);
@@ -73,13 +77,28 @@ TEST(ToPcm16, Sse2KernelGivesThePlainFormsOutput) {
     test::FillKernelInput(input, 0, values);
     inputs.emplace_back(input.name, values);
   }
-  for (const auto& [name, in] : inputs) {
-    std::vector<std::int16_t> plain(in.size(), 123);
-    std::vector<std::int16_t> vector(in.size(), 456);
-    ToPcm16Plain(in, plain);
-    ToPcm16Sse2(in, vector);
-    for (std::size_t i = 0; i < in.size(); ++i) {
-      ASSERT_EQ(plain[i], vector[i]) << name << ", sample " << i << " (" << in[i] << ")";
+  const struct {
+    const char* name;
+    unsigned mode;
+  } kRoundingModes[] = {
+      {"to nearest", _MM_ROUND_NEAREST},
+      {"down", _MM_ROUND_DOWN},
+      {"up", _MM_ROUND_UP},
+      {"toward zero", _MM_ROUND_TOWARD_ZERO},
+  };
+  const unsigned saved = _mm_getcsr();
+  for (const auto& rounding : kRoundingModes) {
+    for (const auto& [name, in] : inputs) {
+      std::vector<std::int16_t> plain(in.size(), 123);
+      std::vector<std::int16_t> vector(in.size(), 456);
+      _mm_setcsr((saved & ~_MM_ROUND_MASK) | rounding.mode);
+      ToPcm16Plain(in, plain);
+      ToPcm16Sse2(in, vector);
+      _mm_setcsr(saved);
+      for (std::size_t i = 0; i < in.size(); ++i) {
+        ASSERT_EQ(plain[i], vector[i]) << name << ", rounding " << rounding.name << ", sample " << i << " ("
+                                       << in[i] << ")";
+      }
     }
   }
 }
