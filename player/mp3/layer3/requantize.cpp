@@ -1,20 +1,29 @@
 #include "player/mp3/layer3/requantize.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "player/mp3/layer3/requantize_tables.h"
 
 namespace mp3::layer3 {
 namespace {
 
-// 2^(exponent / 4) for any integer exponent.
+// 2^exponent as a double, exactly, for exponents of normal doubles
+// (-1022..1023); the bits are built directly, without a library call.
+double PowerOfTwo(int exponent) {
+  return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
+}
+
+// 2^(exponent / 4) for any integer exponent. Beyond the doubles' normal
+// range the float result is 0 or infinity either way.
 float QuarterPower(int exponent) {
   const int negated = -exponent;
   // floor division so that the remainder is 0..3
   const int whole = negated >= 0 ? negated / 4 : -((-negated + 3) / 4);
   const int remainder = negated - 4 * whole;
-  return static_cast<float>(std::ldexp(kQuarterPowers[remainder], -whole));
+  return static_cast<float>(kQuarterPowers[remainder] * PowerOfTwo(std::clamp(-whole, -1022, 1023)));
 }
 
 // |q|^(4/3) past the table, magnitudes no code gives capped.

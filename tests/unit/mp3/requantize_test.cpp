@@ -73,6 +73,8 @@ TEST(Requantize, LongBlockGainsAndScaleFactors) {
       {"global gain +4 doubles", 214, false, false, 0, 0, 1, 2.0},
       {"global gain -1 is 2^-1/4", 209, false, false, 0, 0, 1, std::pow(2.0, -0.25)},
       {"low global gain", 2, false, false, 0, 0, 1, std::pow(2.0, -52.0)},
+      {"highest global gain", 255, false, false, 0, 0, 1, std::pow(2.0, 11.25)},
+      {"quietest: gain 0, scale factor 15 in steps of 2", 0, true, false, 0, 15, 1, std::pow(2.0, -67.5)},
       {"scale factor step sqrt 2", 210, false, false, 5, 3, 1, std::pow(2.0, -1.5)},
       {"scale factor step 2 with scalefac_scale", 210, true, false, 5, 3, 1, 0.125},
       {"preflag adds pretab 3 in band 17", 210, false, true, 17, 1, 1, std::pow(2.0, -2.0)},
