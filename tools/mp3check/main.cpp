@@ -7,6 +7,7 @@
 // --decode writes the decoded sound to OUT as 16-bit little-endian
 // interleaved PCM, as the player hands it to the sound device.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -24,17 +25,18 @@ int Usage() {
   return 2;
 }
 
+// A frame's samples (at most kMaxFrameSamples) as 16-bit little-endian PCM.
 void WritePcm16(std::ofstream& out, std::span<const float> samples) {
-  std::array<std::int16_t, mp3::kMaxFrameSamples> pcm{};
+  std::array<std::int16_t, mp3::kMaxFrameSamples> pcm;
   const std::span<std::int16_t> converted(pcm.data(), samples.size());
   mp3::ToPcm16(samples, converted);
-  std::array<char, pcm.size() * 2> bytes{};
-  for (std::size_t i = 0; i < converted.size(); ++i) {
-    const auto value = static_cast<std::uint16_t>(converted[i]);
-    bytes[2 * i] = static_cast<char>(value & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(value >> 8);
+  if constexpr (std::endian::native != std::endian::little) {
+    for (std::int16_t& value : converted) {
+      const auto bits = static_cast<std::uint16_t>(value);
+      value = static_cast<std::int16_t>(static_cast<std::uint16_t>((bits >> 8) | (bits << 8)));
+    }
   }
-  out.write(bytes.data(), static_cast<std::streamsize>(2 * converted.size()));
+  out.write(reinterpret_cast<const char*>(converted.data()), static_cast<std::streamsize>(2 * converted.size()));
 }
 
 }  // namespace
@@ -50,9 +52,13 @@ int main(int argc, char** argv) {
   }
   const std::string file = argv[arg];
 
+  // Whole frames go out in large writes, not a system call per frame. The
+  // buffer outlives the stream, which flushes into it when it closes.
+  std::array<char, 1 << 20> pcmBuffer;
   std::ofstream pcm;
   mp3check::FrameHandler onFrame;
   if (!decodeTo.empty()) {
+    pcm.rdbuf()->pubsetbuf(pcmBuffer.data(), pcmBuffer.size());
     pcm.open(decodeTo, std::ios::binary | std::ios::trunc);
     if (!pcm) {
       std::fprintf(stderr, "mp3check: cannot write %s\n", decodeTo.c_str());
