@@ -6,7 +6,6 @@
 // naming the file and the reason. 2: wrong usage or OUT cannot be written.
 // --decode writes the decoded sound to OUT as 16-bit little-endian
 // interleaved PCM, as the player hands it to the sound device.
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "player/mp3/decoder.h"
 #include "tools/mp3check/file_check.h"
@@ -25,19 +25,38 @@ int Usage() {
   return 2;
 }
 
-// A frame's samples (at most kMaxFrameSamples) as 16-bit little-endian PCM.
-void WritePcm16(std::ofstream& out, std::span<const float> samples) {
-  std::array<std::int16_t, mp3::kMaxFrameSamples> pcm;
-  const std::span<std::int16_t> converted(pcm.data(), samples.size());
-  mp3::ToPcm16(samples, converted);
-  if constexpr (std::endian::native != std::endian::little) {
-    for (std::int16_t& value : converted) {
-      const auto bits = static_cast<std::uint16_t>(value);
-      value = static_cast<std::int16_t>(static_cast<std::uint16_t>((bits >> 8) | (bits << 8)));
+// Decoded sound as 16-bit little-endian PCM, gathered into writes of about
+// 1 MiB rather than one per frame.
+class PcmWriter {
+ public:
+  explicit PcmWriter(std::ofstream& out) : out_(out) { pending_.reserve(kBatch + mp3::kMaxFrameSamples); }
+
+  void Add(std::span<const float> samples) {
+    const std::size_t at = pending_.size();
+    pending_.resize(at + samples.size());
+    const std::span<std::int16_t> converted(pending_.data() + at, samples.size());
+    mp3::ToPcm16(samples, converted);
+    if constexpr (std::endian::native != std::endian::little) {
+      for (std::int16_t& value : converted) {
+        const auto bits = static_cast<std::uint16_t>(value);
+        value = static_cast<std::int16_t>(static_cast<std::uint16_t>((bits >> 8) | (bits << 8)));
+      }
     }
+    if (pending_.size() >= kBatch) Flush();
   }
-  out.write(reinterpret_cast<const char*>(converted.data()), static_cast<std::streamsize>(2 * converted.size()));
-}
+
+  // Writes what is gathered; false when the stream failed.
+  bool Flush() {
+    out_.write(reinterpret_cast<const char*>(pending_.data()), static_cast<std::streamsize>(2 * pending_.size()));
+    pending_.clear();
+    return out_.flush().good();
+  }
+
+ private:
+  static constexpr std::size_t kBatch = std::size_t{1} << 19;  // samples
+  std::ofstream& out_;
+  std::vector<std::int16_t> pending_;
+};
 
 }  // namespace
 
@@ -52,22 +71,20 @@ int main(int argc, char** argv) {
   }
   const std::string file = argv[arg];
 
-  // Whole frames go out in large writes, not a system call per frame. The
-  // buffer outlives the stream, which flushes into it when it closes.
-  std::array<char, 1 << 20> pcmBuffer;
   std::ofstream pcm;
+  PcmWriter writer(pcm);
   mp3check::FrameHandler onFrame;
   if (!decodeTo.empty()) {
-    pcm.rdbuf()->pubsetbuf(pcmBuffer.data(), pcmBuffer.size());
     pcm.open(decodeTo, std::ios::binary | std::ios::trunc);
     if (!pcm) {
       std::fprintf(stderr, "mp3check: cannot write %s\n", decodeTo.c_str());
       return 2;
     }
-    onFrame = [&pcm](const mp3check::DecodedFrame& frame) { WritePcm16(pcm, frame.samples); };
+    onFrame = [&writer](const mp3check::DecodedFrame& frame) { writer.Add(frame.samples); };
   }
 
   const mp3check::Verdict verdict = mp3check::CheckFile(file, onFrame);
+  const bool written = !pcm.is_open() || writer.Flush();
   for (const std::string& warning : verdict.warnings) {
     std::fprintf(stderr, "mp3check: %s: warning: %s\n", file.c_str(), warning.c_str());
   }
@@ -75,7 +92,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mp3check: %s: %s\n", file.c_str(), verdict.refusal.c_str());
     return 1;
   }
-  if (pcm.is_open() && !pcm.flush()) {
+  if (!written) {
     std::fprintf(stderr, "mp3check: cannot write %s\n", decodeTo.c_str());
     return 2;
   }
