@@ -13,6 +13,9 @@
 #                decoder-tests-i686) and run under qemu-i386 (package
 #                qemu-user), which emulates the x87 and SSE arithmetic.
 #
+# The conformance test of either build also requires each file's decode to
+# be bit for bit the native build's (whose conformance test runs first).
+#
 # Never skips: a machine that can run neither fails.
 #
 # usage: [DECODER_TESTS_X86=emulated] tools/run-decoder-tests.sh WIN_BUILD_DIR NATIVE_BUILD_DIR
@@ -40,6 +43,12 @@ for program in "${programs[@]}"; do
 done
 
 failed=()
+# The conformance test of a cross build compares its decodes with the native
+# build's digests, which the native build's own run writes.
+echo "run-decoder-tests: the native conformance run, for the digests of its decodes"
+"$native_dir/tests/conformance/conformance_test" --gtest_filter=ConformanceTest.EveryFileDecodesAsMpg123Does \
+  > /dev/null || failed+=("conformance_test (native)")
+
 # run_each RUNNER...: runs every test program with RUNNER before it; the
 # program's path follows, without .exe where the runner is qemu-i386.
 run_each() {

@@ -10,7 +10,10 @@
 // 1-LSB level against mpg123 or, where mpg123 and ffmpeg themselves do not
 // reach it against each other, against ffmpeg: of two references that
 // disagree, we accept matching either (the table shows which). The table
-// goes to stdout and to CONFORMANCE_TABLE.
+// goes to stdout and to CONFORMANCE_TABLE, digests of each decode (float
+// and 16-bit) to CONFORMANCE_DIGESTS. A cross build's run (the Windows
+// builds, 32-bit x86) also requires the native build's digests
+// (CONFORMANCE_NATIVE_DIGESTS): every build decodes bit for bit alike.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -80,6 +84,29 @@ OurDecode DecodeAsThePlayerDoes(const std::string& name) {
   return result;
 }
 
+// FNV-1a over the bytes of `values`, as 16 hexadecimal digits.
+template <typename T>
+std::string Digest(const std::vector<T>& values) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+  for (std::size_t i = 0; i < values.size() * sizeof(T); ++i) hash = (hash ^ bytes[i]) * 0x100000001B3u;
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+#ifdef CONFORMANCE_NATIVE_DIGESTS
+// The digests file: a line per corpus file, its name and the digests of its
+// float and 16-bit decodes.
+std::map<std::string, std::string> ReadDigests(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::map<std::string, std::string> digests;
+  std::string name, floats, pcm16;
+  while (in >> name >> floats >> pcm16) digests[name] = floats + " " + pcm16;
+  return digests;
+}
+#endif
+
 std::string Figures(const Comparison& c) {
   char text[96];
   std::snprintf(text, sizeof text, "%8.3f %8.3f %8.4f%% %-5s", c.rms / kFullAccuracyRms, c.peak / kFullAccuracyPeak,
@@ -94,6 +121,11 @@ TEST(ConformanceTest, EveryFileDecodesAsMpg123Does) {
   std::ostringstream table;
   table << "RMS and peak in units of the full-accuracy limits (2^-15/sqrt(12), 2^-14); "
            "LSB: 16-bit samples within 1 LSB; mpg123~: mpg123 against ffmpeg\n";
+#ifdef CONFORMANCE_NATIVE_DIGESTS
+  const auto native = ReadDigests(CONFORMANCE_NATIVE_DIGESTS);
+  ASSERT_FALSE(native.empty()) << CONFORMANCE_NATIVE_DIGESTS << " is missing: run the native build's conformance test first";
+#endif
+  std::ostringstream digests;
   char line[256];
   std::snprintf(line, sizeof line, "%-34s %6s | %8s %8s %9s %-5s | %-33s | %-7s | %s\n", "file", "frames", "RMS",
                 "peak", "LSB", "level", "vs ffmpeg: RMS peak LSB level", "mpg123~", "result");
@@ -122,6 +154,14 @@ TEST(ConformanceTest, EveryFileDecodesAsMpg123Does) {
                   Figures(vsMpg123).c_str(), secondOpinion.c_str(), references.c_str(), result);
     table << line;
 
+    const std::string digest = Digest(ours.samples) + " " + Digest(ours.pcm16);
+    digests << file.name << " " << digest << "\n";
+#ifdef CONFORMANCE_NATIVE_DIGESTS
+    const auto nativeDigest = native.find(file.name);
+    EXPECT_TRUE(nativeDigest != native.end() && nativeDigest->second == digest)
+        << file.name << ": decodes otherwise than the native build (float and 16-bit digests " << digest
+        << ", native " << (nativeDigest != native.end() ? nativeDigest->second : "missing") << ")";
+#endif
     EXPECT_EQ(ours.frames, file.frames) << file.name << ": the parser found another number of audio frames";
     EXPECT_NE(result[0], 'F')
         << file.name << ": " << vsMpg123.samples << " samples compared, " << vsMpg123.lengthDifference
@@ -130,6 +170,7 @@ TEST(ConformanceTest, EveryFileDecodesAsMpg123Does) {
   }
   std::fputs(table.str().c_str(), stdout);
   std::ofstream(CONFORMANCE_TABLE) << table.str();
+  std::ofstream(CONFORMANCE_DIGESTS) << digests.str();
 }
 
 // Our bitstream stage reads the same block types as the corpus script's
