@@ -178,6 +178,10 @@ std::optional<int> StreamParser::FreeFormatLength(const FrameHeader& header, std
   const std::size_t last = std::min(rest.size() - std::min(rest.size(), kHeaderLength),
                                     static_cast<std::size_t>(kMaxFrameLength - 1 + header.padding));
   for (std::size_t at = first; at <= last; ++at) {
+    // Only a 0xFF byte can start a header: on to the next one.
+    const void* sync = std::memchr(rest.data() + at, 0xFF, last + 1 - at);
+    if (sync == nullptr) break;
+    at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(sync) - rest.data());
     const auto next = ParseHeader(rest.subspan(at));
     if (next && SameStream(header, *next) && next->hasCrc == header.hasCrc) {
       return static_cast<int>(at) - header.padding;
