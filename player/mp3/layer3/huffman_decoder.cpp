@@ -72,18 +72,25 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
       continue;
     }
     for (; line < regionEnd; line += 2) {
-      // One peek holds the code (up to 19 bits) and both sign bits; values
-      // with linbits (up to 13 bits and a sign each) need one more.
+      // A short code with its signs resolves in one step. Otherwise one peek
+      // holds the code (up to 19 bits) and both sign bits; values with
+      // linbits (up to 13 bits and a sign each) need one more.
       const std::uint32_t bits = reader.Peek32();
-      const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
-      std::array<int, 2> pair = {symbol.value >> 4, symbol.value & 0x0F};
-      if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
-        reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
+      const FastPair fast = table.fast[bits >> (32 - kFastPairBits)];
+      std::array<int, 2> pair = {fast.x, fast.y};
+      if (fast.length != 0) {
+        reader.Skip(fast.length);
       } else {
-        reader.Skip(symbol.length);
-        const std::uint32_t rest = reader.Peek32();
-        const int used = ValueWithLinbits(rest, table.linbits, pair[0]);
-        reader.Skip(used + ValueWithLinbits(rest << used, table.linbits, pair[1]));
+        const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
+        pair = {symbol.value >> 4, symbol.value & 0x0F};
+        if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
+          reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
+        } else {
+          reader.Skip(symbol.length);
+          const std::uint32_t rest = reader.Peek32();
+          const int used = ValueWithLinbits(rest, table.linbits, pair[0]);
+          reader.Skip(used + ValueWithLinbits(rest << used, table.linbits, pair[1]));
+        }
       }
       out.quantized[static_cast<std::size_t>(line)] = pair[0];
       out.quantized[static_cast<std::size_t>(line) + 1] = pair[1];
@@ -92,17 +99,14 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
   }
   line = bigValuesEnd;
 
-  const HuffmanDecoding tableA = Count1TableADecoding();
+  // Every quadruple with its four sign bits fits within the lookup's bits.
+  const FastQuad* quads = Count1FastLookup(info.count1TableB);
+  const int quadBits = info.count1TableB ? kFastQuadBBits : kFastQuadABits;
   while (line + 4 <= kLines && reader.position() < end) {
-    // One peek holds the code (up to 6 bits) and the four sign bits.
-    const std::uint32_t bits = reader.Peek32();
-    const HuffmanSymbol symbol =
-        info.count1TableB ? HuffmanSymbol{static_cast<int>(bits >> 28) ^ 0x0F, 4} : DecodeHuffman(bits, tableA);
-    const int value = symbol.value;
-    std::array<int, 4> quad = {(value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1};
-    reader.Skip(symbol.length + ApplySigns(bits << symbol.length, quad));
+    const FastQuad quad = quads[reader.Peek32() >> (32 - quadBits)];
+    reader.Skip(quad.length);
     if (reader.position() > end) break;
-    std::copy(quad.begin(), quad.end(), out.quantized.begin() + line);
+    std::copy(quad.values.begin(), quad.values.end(), out.quantized.begin() + line);
     line += 4;
   }
   out.nonzeroEnd = line;
