@@ -52,9 +52,7 @@ std::array<int, 2> RegionStarts(const GranuleInfo& info, const ScalefactorBands&
   return {longStart(info.region0Count + 1), longStart(info.region0Count + info.region1Count + 2)};
 }
 
-}  // namespace
-
-bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
+bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
   const GranuleInfo& info = out.info;
   out.quantized.fill(0);
   out.nonzeroEnd = 0;
@@ -111,6 +109,17 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
   }
   out.nonzeroEnd = line;
   return true;
+}
+
+}  // namespace
+
+bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
+  // Decodes from a copy of the reader, which the compiler can keep in
+  // registers, then hands its state back.
+  BitReader local = reader;
+  const bool consistent = Decode(local, end, bands, out);
+  reader = local;
+  return consistent;
 }
 
 }  // namespace mp3::layer3
