@@ -54,7 +54,6 @@ std::array<int, 2> RegionStarts(const GranuleInfo& info, const ScalefactorBands&
 
 bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
   const GranuleInfo& info = out.info;
-  out.quantized.fill(0);
   out.nonzeroEnd = 0;
 
   const int bigValuesEnd = std::min(info.bigValues * 2, kLines);
@@ -66,7 +65,9 @@ bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, C
     if (!table.exists) return false;
     const int regionEnd = std::min(region == 0 ? region1 : (region == 1 ? region2 : kLines), bigValuesEnd);
     if (table.decoding.lookup == nullptr) {
-      line = std::max(regionEnd, line + 2);
+      const int next = std::max(regionEnd, line + 2);
+      std::fill(out.quantized.begin() + line, out.quantized.begin() + next, 0);
+      line = next;
       continue;
     }
     for (; line < regionEnd; line += 2) {
@@ -92,8 +93,10 @@ bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, C
       }
       out.quantized[static_cast<std::size_t>(line)] = pair[0];
       out.quantized[static_cast<std::size_t>(line) + 1] = pair[1];
-      if (reader.position() > end) return false;
     }
+    // Checked once a region: the position only grows, and bits past the
+    // reader's span read as zeros.
+    if (reader.position() > end) return false;
   }
   line = bigValuesEnd;
 
@@ -101,13 +104,16 @@ bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, C
   const FastQuad* quads = Count1FastLookup(info.count1TableB);
   const int quadBits = info.count1TableB ? kFastQuadBBits : kFastQuadABits;
   while (line + 4 <= kLines && reader.position() < end) {
-    const FastQuad quad = quads[reader.Peek32() >> (32 - quadBits)];
+    const FastQuad& quad = quads[reader.Peek32() >> (32 - quadBits)];
     reader.Skip(quad.length);
     if (reader.position() > end) break;
-    std::copy(quad.values.begin(), quad.values.end(), out.quantized.begin() + line);
+    const auto first = static_cast<std::size_t>(line);
+    for (std::size_t i = 0; i < quad.values.size(); ++i) out.quantized[first + i] = quad.values[i];
     line += 4;
   }
   out.nonzeroEnd = line;
+  // Lines before were all written.
+  std::fill(out.quantized.begin() + line, out.quantized.end(), 0);
   return true;
 }
 
