@@ -18,7 +18,7 @@ struct HuffmanDecoding {
 // Bits the sign-resolving lookups of the pair tables and of count1 tables
 // A and B are indexed by. Every quadruple with its signs fits within the
 // count1 lookups' bits (codes of up to 6 and 4 bits, four signs).
-inline constexpr int kFastPairBits = 8;
+inline constexpr int kFastPairBits = 9;
 inline constexpr int kFastQuadABits = 10;
 inline constexpr int kFastQuadBBits = 8;
 

@@ -109,8 +109,8 @@ const DecodeCase kCases[] = {
        PutPair(out, 23, -15, 16);
      },
      {8206, -3, -15, 16}, 4},
-    // Short codes with their signs within 8 bits and long ones beyond,
-    // in turn.
+    // Short codes with their signs within the fast lookup's bits and long
+    // ones beyond, in turn.
     {"table15_short_and_long_codes", 44100, LongInfo(5, {15, 15, 15}, 15, 7),
      [](BitWriter& out) {
        PutPair(out, 15, 0, 0);
