@@ -28,6 +28,17 @@ constexpr PairTable Pair() {
 constexpr auto kFastQuadsA = BuildFastQuadLookup<kFastQuadABits>(kCount1TableA);
 constexpr auto kFastQuadsB = BuildFastQuadLookup<kFastQuadBBits>(Count1TableBCodes());
 
+// The count1 region is decoded through these lookups alone.
+template <std::size_t Size>
+constexpr bool ResolvesEveryEntry(const std::array<FastQuad, Size>& lookup) {
+  for (const FastQuad& entry : lookup) {
+    if (entry.length == 0) return false;
+  }
+  return true;
+}
+static_assert(ResolvesEveryEntry(kFastQuadsA) && ResolvesEveryEntry(kFastQuadsB),
+              "a count1 lookup is too narrow for a code with its signs");
+
 constexpr PairTable kAllZeros = {{nullptr, 0}, nullptr, 0, true};
 constexpr PairTable kMissing = {{nullptr, 0}, nullptr, 0, false};
 
