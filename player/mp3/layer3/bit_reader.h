@@ -51,13 +51,20 @@ class BitReader {
   // Loads the eight bytes from the one that holds position_ into window_.
   // Zeros stand for bytes past the end of the span.
   void Refill() const {
+    // Built in a local: a member would be stored back after every byte read
+    // (a byte may alias it).
     const std::size_t first = position_ / 8;
-    window_ = 0;
+    std::uint64_t window = 0;
     if (first < bytes_.size() && bytes_.size() - first >= 8) {
-      for (std::size_t i = 0; i < 8; ++i) window_ = (window_ << 8) | bytes_[first + i];
+      // Spelled out, so that compilers make it one load (and a byte swap).
+      const std::uint8_t* const b = bytes_.data() + first;
+      window = std::uint64_t{b[0]} << 56 | std::uint64_t{b[1]} << 48 | std::uint64_t{b[2]} << 40 |
+               std::uint64_t{b[3]} << 32 | std::uint64_t{b[4]} << 24 | std::uint64_t{b[5]} << 16 |
+               std::uint64_t{b[6]} << 8 | std::uint64_t{b[7]};
     } else {
-      for (std::size_t i = 0; i < 8; ++i) window_ = (window_ << 8) | (first + i < bytes_.size() ? bytes_[first + i] : 0);
+      for (std::size_t i = 0; i < 8; ++i) window = (window << 8) | (first + i < bytes_.size() ? bytes_[first + i] : 0);
     }
+    window_ = window;
     windowStart_ = first * 8;
   }
 

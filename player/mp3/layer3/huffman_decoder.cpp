@@ -52,11 +52,8 @@ std::array<int, 2> RegionStarts(const GranuleInfo& info, const ScalefactorBands&
   return {longStart(info.region0Count + 1), longStart(info.region0Count + info.region1Count + 2)};
 }
 
-}  // namespace
-
-bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
+bool Decode(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
   const GranuleInfo& info = out.info;
-  out.quantized.fill(0);
   out.nonzeroEnd = 0;
 
   const int bigValuesEnd = std::min(info.bigValues * 2, kLines);
@@ -68,45 +65,67 @@ bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& ba
     if (!table.exists) return false;
     const int regionEnd = std::min(region == 0 ? region1 : (region == 1 ? region2 : kLines), bigValuesEnd);
     if (table.decoding.lookup == nullptr) {
-      line = std::max(regionEnd, line + 2);
+      const int next = std::max(regionEnd, line + 2);
+      std::fill(out.quantized.begin() + line, out.quantized.begin() + next, 0);
+      line = next;
       continue;
     }
     for (; line < regionEnd; line += 2) {
-      // One peek holds the code (up to 19 bits) and both sign bits; values
-      // with linbits (up to 13 bits and a sign each) need one more.
+      // A short code with its signs resolves in one step. Otherwise one peek
+      // holds the code (up to 19 bits) and both sign bits; values with
+      // linbits (up to 13 bits and a sign each) need one more.
       const std::uint32_t bits = reader.Peek32();
-      const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
-      std::array<int, 2> pair = {symbol.value >> 4, symbol.value & 0x0F};
-      if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
-        reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
+      const FastPair fast = table.fast[bits >> (32 - kFastPairBits)];
+      std::array<int, 2> pair = {fast.x, fast.y};
+      if (fast.length != 0) {
+        reader.Skip(fast.length);
       } else {
-        reader.Skip(symbol.length);
-        const std::uint32_t rest = reader.Peek32();
-        const int used = ValueWithLinbits(rest, table.linbits, pair[0]);
-        reader.Skip(used + ValueWithLinbits(rest << used, table.linbits, pair[1]));
+        const HuffmanSymbol symbol = DecodeHuffman(bits, table.decoding);
+        pair = {symbol.value >> 4, symbol.value & 0x0F};
+        if (table.linbits == 0 || (pair[0] < 15 && pair[1] < 15)) {
+          reader.Skip(symbol.length + ApplySigns(bits << symbol.length, pair));
+        } else {
+          reader.Skip(symbol.length);
+          const std::uint32_t rest = reader.Peek32();
+          const int used = ValueWithLinbits(rest, table.linbits, pair[0]);
+          reader.Skip(used + ValueWithLinbits(rest << used, table.linbits, pair[1]));
+        }
       }
       out.quantized[static_cast<std::size_t>(line)] = pair[0];
       out.quantized[static_cast<std::size_t>(line) + 1] = pair[1];
-      if (reader.position() > end) return false;
     }
+    // Checked once a region: the position only grows, and bits past the
+    // reader's span read as zeros.
+    if (reader.position() > end) return false;
   }
   line = bigValuesEnd;
 
-  const HuffmanDecoding tableA = Count1TableADecoding();
+  // Every quadruple with its four sign bits fits within the lookup's bits.
+  const FastQuad* quads = Count1FastLookup(info.count1TableB);
+  const int quadBits = info.count1TableB ? kFastQuadBBits : kFastQuadABits;
   while (line + 4 <= kLines && reader.position() < end) {
-    // One peek holds the code (up to 6 bits) and the four sign bits.
-    const std::uint32_t bits = reader.Peek32();
-    const HuffmanSymbol symbol =
-        info.count1TableB ? HuffmanSymbol{static_cast<int>(bits >> 28) ^ 0x0F, 4} : DecodeHuffman(bits, tableA);
-    const int value = symbol.value;
-    std::array<int, 4> quad = {(value >> 3) & 1, (value >> 2) & 1, (value >> 1) & 1, value & 1};
-    reader.Skip(symbol.length + ApplySigns(bits << symbol.length, quad));
+    const FastQuad& quad = quads[reader.Peek32() >> (32 - quadBits)];
+    reader.Skip(quad.length);
     if (reader.position() > end) break;
-    std::copy(quad.begin(), quad.end(), out.quantized.begin() + line);
+    const auto first = static_cast<std::size_t>(line);
+    for (std::size_t i = 0; i < quad.values.size(); ++i) out.quantized[first + i] = quad.values[i];
     line += 4;
   }
   out.nonzeroEnd = line;
+  // Lines before were all written.
+  std::fill(out.quantized.begin() + line, out.quantized.end(), 0);
   return true;
+}
+
+}  // namespace
+
+bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out) {
+  // Decodes from a copy of the reader, which the compiler can keep in
+  // registers, then hands its state back.
+  BitReader local = reader;
+  const bool consistent = Decode(local, end, bands, out);
+  reader = local;
+  return consistent;
 }
 
 }  // namespace mp3::layer3

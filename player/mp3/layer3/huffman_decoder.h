@@ -15,8 +15,9 @@ namespace mp3::layer3 {
 // out.quantized and out.nonzeroEnd; out.info must be filled. A count1
 // quadruple that would run past `end` is dropped. False when the data are
 // inconsistent: the big-values region runs past `end` or uses a table that
-// does not exist (every table is a complete code: any bits decode). The
-// reader is left anywhere before or at `end`, or just past it on failure.
+// does not exist (every table is a complete code: any bits decode); then
+// out.quantized is unspecified. The reader is left anywhere before or at
+// `end`, or past it on failure.
 bool ReadSpectrum(BitReader& reader, std::size_t end, const ScalefactorBands& bands, ChannelGranule& out);
 
 }  // namespace mp3::layer3

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "player/mp3/layer3/huffman_fast_lookup.h"
 #include "player/mp3/layer3/huffman_lookup.h"
 
 namespace mp3::layer3 {
@@ -14,8 +15,16 @@ struct HuffmanDecoding {
   int firstBits;
 };
 
+// Bits the sign-resolving lookups of the pair tables and of count1 tables
+// A and B are indexed by. Every quadruple with its signs fits within the
+// count1 lookups' bits (codes of up to 6 and 4 bits, four signs).
+inline constexpr int kFastPairBits = 9;
+inline constexpr int kFastQuadABits = 10;
+inline constexpr int kFastQuadBBits = 8;
+
 struct PairTable {
   HuffmanDecoding decoding;  // null lookup: table 0 (all values zero) or a table that does not exist
+  const FastPair* fast;      // 1 << kFastPairBits entries; null with a null `decoding.lookup`
   int linbits;
   bool exists;
 };
@@ -25,6 +34,10 @@ const PairTable& PairTableFor(int index);
 
 // Count1 table A; table B is a fixed 4-bit code needing no table.
 HuffmanDecoding Count1TableADecoding();
+
+// The sign-resolving lookup of count1 table A (1 << kFastQuadABits entries)
+// or B (1 << kFastQuadBBits entries).
+const FastQuad* Count1FastLookup(bool tableB);
 
 struct HuffmanSymbol {
   int value;

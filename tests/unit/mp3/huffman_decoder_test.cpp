@@ -109,6 +109,17 @@ const DecodeCase kCases[] = {
        PutPair(out, 23, -15, 16);
      },
      {8206, -3, -15, 16}, 4},
+    // Short codes with their signs within the fast lookup's bits and long
+    // ones beyond, in turn.
+    {"table15_short_and_long_codes", 44100, LongInfo(5, {15, 15, 15}, 15, 7),
+     [](BitWriter& out) {
+       PutPair(out, 15, 0, 0);
+       PutPair(out, 15, 14, -15);
+       PutPair(out, 15, 1, -1);
+       PutPair(out, 15, -13, 0);
+       PutPair(out, 15, 0, -2);
+     },
+     {0, 0, 14, -15, 1, -1, -13, 0, 0, -2}, 10},
     {"linbits_13_of_table_31", 44100, LongInfo(1, {31, 0, 0}, 15, 7),
      [](BitWriter& out) { PutPair(out, 31, -20, 14); }, {-20, 14}, 2},
     // Region 0 is band 0 (lines 0-3), region 1 band 1 (lines 4-7, table 0
