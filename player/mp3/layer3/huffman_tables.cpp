@@ -82,8 +82,6 @@ constexpr PairTable kPairTables[32] = {
 
 const PairTable& PairTableFor(int index) { return kPairTables[index & 31]; }
 
-HuffmanDecoding Count1TableADecoding() { return Decoding<kCount1TableA, 16>(); }
-
 const FastQuad* Count1FastLookup(bool tableB) { return tableB ? kFastQuadsB.data() : kFastQuadsA.data(); }
 
 }  // namespace mp3::layer3

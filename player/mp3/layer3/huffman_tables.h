@@ -32,9 +32,6 @@ struct PairTable {
 // Table `index` (0..31) of the big-values region.
 const PairTable& PairTableFor(int index);
 
-// Count1 table A; table B is a fixed 4-bit code needing no table.
-HuffmanDecoding Count1TableADecoding();
-
 // The sign-resolving lookup of count1 table A (1 << kFastQuadABits entries)
 // or B (1 << kFastQuadBBits entries).
 const FastQuad* Count1FastLookup(bool tableB);
