@@ -7,13 +7,19 @@
 namespace mp3 {
 namespace {
 
+// Four samples scaled to 16-bit steps and clamped to [-32768, 32767] as
+// ToPcm16Plain clamps them (NaN becomes 0).
+__m128 ScaledAndClamped(__m128 in) {
+  __m128 scaled = _mm_mul_ps(in, _mm_set1_ps(32768.0f));
+  scaled = _mm_and_ps(scaled, _mm_cmpord_ps(scaled, scaled));
+  return _mm_max_ps(_mm_min_ps(scaled, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
+}
+
 // Four samples as ToPcm16Plain converts them, to 32-bit whole numbers in
 // [-32768, 32767]: the same clamping, truncation and exact correction, so
 // the rounding mode plays no part.
 __m128i Convert(__m128 in) {
-  __m128 scaled = _mm_mul_ps(in, _mm_set1_ps(32768.0f));
-  scaled = _mm_and_ps(scaled, _mm_cmpord_ps(scaled, scaled));  // NaN becomes 0
-  scaled = _mm_max_ps(_mm_min_ps(scaled, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
+  const __m128 scaled = ScaledAndClamped(in);
   const __m128i whole = _mm_cvttps_epi32(scaled);
   const __m128 fraction = _mm_sub_ps(scaled, _mm_cvtepi32_ps(whole));
   const __m128 odd = _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(whole, _mm_set1_epi32(1)), _mm_set1_epi32(1)));
@@ -29,12 +35,7 @@ __m128i Convert(__m128 in) {
 // As Convert, while the thread rounds to nearest, ties to even (the
 // default): the processor's own rounding conversion then gives the same
 // whole numbers in a single step.
-__m128i ConvertRoundingToNearest(__m128 in) {
-  __m128 scaled = _mm_mul_ps(in, _mm_set1_ps(32768.0f));
-  scaled = _mm_and_ps(scaled, _mm_cmpord_ps(scaled, scaled));  // NaN becomes 0
-  scaled = _mm_max_ps(_mm_min_ps(scaled, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f));
-  return _mm_cvtps_epi32(scaled);
-}
+__m128i ConvertRoundingToNearest(__m128 in) { return _mm_cvtps_epi32(ScaledAndClamped(in)); }
 
 template <__m128i (*Converter)(__m128)>
 std::size_t ConvertBlocks(std::span<const float> in, std::span<std::int16_t> out, std::size_t count) {
